@@ -1,0 +1,68 @@
+#include "../zemrith.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::filesystem::path tempFile(const std::string& name, const std::string& content)
+{
+    auto path = std::filesystem::temp_directory_path() / ("zemrith_" + name);
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+TEST(Zemrith, ReadsSeeksAndReportsSizeAndEnd)
+{
+    auto path = tempFile("read", "abcdefghij");
+    int h = pelk_open(path.c_str(), 0x8000, 0);
+    ASSERT_GE(h, 1);
+    EXPECT_EQ(pelk_seek(h, 0, 2), 10);
+    EXPECT_EQ(pelk_seek(h, 3, 0), 3);
+    char buf[16] = {};
+    EXPECT_EQ(pelk_read(h, buf, 16), 7);
+    EXPECT_EQ(std::string(buf), "defghij");
+    EXPECT_EQ(pelk_read(h, buf, 16), 0);
+    EXPECT_EQ(pelk_close(h), 0);
+    std::filesystem::remove(path);
+}
+
+TEST(Zemrith, FailuresAreNegativeNeverValidHandles)
+{
+    EXPECT_LE(pelk_open("/nonexistent/dir/file", 0x8000, 0), 0);
+    EXPECT_LE(pelk_open(nullptr, 0x8000, 0), 0);
+    EXPECT_LT(pelk_seek(0, 0, 0), 0);
+    EXPECT_LT(pelk_seek(5000, 0, 0), 0);
+    char c;
+    EXPECT_LT(pelk_read(-3, &c, 1), 0);
+    EXPECT_LT(pelk_close(0), 0);
+}
+
+TEST(Zemrith, ReadOnlyModeCannotWrite)
+{
+    auto path = tempFile("ro", "x");
+    int h = pelk_open(path.c_str(), 0x8000, 0);
+    ASSERT_GE(h, 1);
+    EXPECT_LT(pelk_write(h, "y", 1), 0);
+    pelk_close(h);
+    std::filesystem::remove(path);
+}
+
+TEST(Zemrith, WritesAndCommits)
+{
+    auto path = std::filesystem::temp_directory_path() / "zemrith_write";
+    std::filesystem::remove(path);
+    int h = pelk_open(path.c_str(), 0, 0644);
+    ASSERT_GE(h, 1);
+    EXPECT_EQ(pelk_write(h, "hello", 5), 5);
+    EXPECT_EQ(pelk_commit(h), 0);
+    pelk_close(h);
+    EXPECT_EQ(std::filesystem::file_size(path), 5u);
+    std::filesystem::remove(path);
+}
+
+} // namespace

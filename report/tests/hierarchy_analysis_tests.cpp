@@ -1,0 +1,237 @@
+#include "hierarchy_analysis.hpp"
+#include "report_layout.hpp"
+#include "report_description.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using namespace Pelk::dressil;
+
+using Pelk::testing::describe;
+
+StructureInfo shapes(std::int64_t rects, std::int64_t polys, std::map<std::string, std::int64_t> references = {})
+{
+    StructureInfo s;
+    s.rects = rects;
+    s.polys = polys;
+    s.references = std::move(references);
+    return s;
+}
+
+std::string flattened(LibraryReport report)
+{
+    flattenAll(report);
+    return describe(report);
+}
+
+TEST(FlattenAll, TwoPlacementsOfOneStructure)
+{
+    LibraryReport r;
+    r.structures["A"] = shapes(3, 1);
+    r.structures["TOP"] = shapes(0, 0, {{"A", 2}});
+    EXPECT_EQ(flattened(r), "A layers={} rects=3 polys=1 flat=3/1 refs={} inst=0 referenced\n"
+                            "TOP layers={} rects=0 polys=0 flat=6/2 refs={A:2} inst=2\n");
+}
+
+TEST(FlattenAll, ArrayPlacementMultiplies)
+{
+    LibraryReport r;
+    r.structures["A"] = shapes(3, 1);
+    r.structures["TOP"] = shapes(0, 0, {{"A", 10}});
+    EXPECT_EQ(flattened(r), "A layers={} rects=3 polys=1 flat=3/1 refs={} inst=0 referenced\n"
+                            "TOP layers={} rects=0 polys=0 flat=30/10 refs={A:10} inst=10\n");
+}
+
+TEST(FlattenAll, UndefinedNamesCountAsInstancesOnly)
+{
+    LibraryReport r;
+    r.structures["A"] = shapes(1, 0);
+    r.structures["TOP"] = shapes(0, 0, {{"A", 1}, {"GHOST", 4}, {"B", 2}});
+    EXPECT_EQ(flattened(r), "A layers={} rects=1 polys=0 flat=1/0 refs={} inst=0 referenced\n"
+                            "TOP layers={} rects=0 polys=0 flat=1/0 refs={A:1,B:2,GHOST:4} inst=7\n");
+    EXPECT_EQ(findUndefined(r), (std::set<std::string>{"B", "GHOST"}));
+}
+
+TEST(FlattenAll, CyclesEndWithFiniteCounts)
+{
+    LibraryReport ab;
+    ab.structures["A"] = shapes(1, 0, {{"B", 1}});
+    ab.structures["B"] = shapes(2, 0, {{"A", 1}});
+    EXPECT_EQ(flattened(ab), "A layers={} rects=1 polys=0 flat=4/0 refs={B:1} inst=1 referenced\n"
+                             "B layers={} rects=2 polys=0 flat=3/0 refs={A:1} inst=1 referenced\n");
+
+    LibraryReport self;
+    self.structures["A"] = shapes(1, 0, {{"A", 2}});
+    EXPECT_EQ(flattened(self), "A layers={} rects=1 polys=0 flat=3/0 refs={A:2} inst=2 referenced\n");
+}
+
+TEST(FlattenAll, NegativeCountOnACycleTerminates)
+{
+    // C's gathered count falls back to 0 while C is under way; a flattening
+    // that took a 0 sum for "not started" would enter C again for ever.
+    LibraryReport r;
+    r.structures["A"] = shapes(1, 0);
+    r.structures["C"] = shapes(0, 0, {{"A", -1}, {"C", 1}});
+    EXPECT_EQ(flattened(r), "A layers={} rects=1 polys=0 flat=1/0 refs={} inst=0 referenced\n"
+                            "C layers={} rects=0 polys=0 flat=-1/0 refs={A:-1,C:1} inst=0 referenced\n");
+}
+
+TEST(FlattenAll, ZeroAndNegativeCountsStillMarkReferenced)
+{
+    LibraryReport r;
+    r.structures["A"] = shapes(1, 1);
+    r.structures["B"] = shapes(1, 0);
+    r.structures["TOP"] = shapes(0, 0, {{"A", 0}, {"B", -2}});
+    EXPECT_EQ(flattened(r), "A layers={} rects=1 polys=1 flat=1/1 refs={} inst=0 referenced\n"
+                            "B layers={} rects=1 polys=0 flat=1/0 refs={} inst=0 referenced\n"
+                            "TOP layers={} rects=0 polys=0 flat=-2/0 refs={A:0,B:-2} inst=-2\n");
+}
+
+TEST(FlattenAll, EmptyLibrary)
+{
+    LibraryReport r;
+    flattenAll(r);
+    EXPECT_EQ(describe(r), "");
+    EXPECT_EQ(countLayers(r), 0u);
+    EXPECT_TRUE(findUndefined(r).empty());
+}
+
+TEST(FlattenAll, OverflowWrapsInsteadOfTrapping)
+{
+    // 2^62 placements of 4 rectangles: the product wraps to 0 modulo 2^64.
+    LibraryReport r;
+    r.structures["A"] = shapes(4, 0);
+    r.structures["TOP"] = shapes(0, 0, {{"A", std::int64_t{1} << 62}, {"B", std::int64_t{1} << 62}});
+    r.structures["B"] = shapes(0, 0);
+    EXPECT_EQ(flattened(r), "A layers={} rects=4 polys=0 flat=4/0 refs={} inst=0 referenced\n"
+                            "B layers={} rects=0 polys=0 flat=0/0 refs={} inst=0 referenced\n"
+                            "TOP layers={} rects=0 polys=0 flat=0/0 refs={A:4611686018427387904,B:4611686018427387904} inst=-9223372036854775808\n");
+}
+
+TEST(CountLayers, UnionOfAllStructures)
+{
+    LibraryReport r;
+    r.structures["A"].layers = {1, 2};
+    r.structures["B"].layers = {2, 3};
+    r.structures["C"].layers = {-1};
+    EXPECT_EQ(countLayers(r), 4u);
+}
+
+// The flattening exactly as first designed: the sum of the flattened counts
+// doubles as the done mark, and a structure summing to 0 is flattened anew
+// whenever it is met (exponential in depth, so only small libraries here).
+void flattenBySums(StructureInfo& s, StructureMap& structures)
+{
+    if (wrappingAdd(s.flatRects, s.flatPolys) != 0)
+        return;
+    s.flatRects = 1;
+    for (const auto& [name, count] : s.references) {
+        auto found = structures.find(name);
+        if (found == structures.end())
+            continue;
+        found->second.referenced = true;
+        flattenBySums(found->second, structures);
+        s.flatRects = wrappingAdd(s.flatRects, wrappingMultiply(found->second.flatRects, count));
+        s.flatPolys = wrappingAdd(s.flatPolys, wrappingMultiply(found->second.flatPolys, count));
+    }
+    s.flatRects = wrappingAdd(s.flatRects, s.rects - 1);
+    s.flatPolys = wrappingAdd(s.flatPolys, s.polys);
+}
+
+LibraryReport randomLibrary(std::mt19937& random, bool acyclic, std::int64_t lowestCount)
+{
+    const char* names[] = {"A", "B", "C", "D", "E", "F"};
+    int structures = std::uniform_int_distribution<int>(1, 6)(random);
+    std::uniform_int_distribution<int> coin(0, 2);
+    std::uniform_int_distribution<std::int64_t> count(lowestCount, 3);
+    LibraryReport r;
+    for (int i = 0; i < structures; ++i) {
+        StructureInfo s = shapes(coin(random) == 0 ? 0 : coin(random), coin(random) / 2);
+        // Acyclic: only names that sort after this one (and one undefined name).
+        for (int j = acyclic ? i + 1 : 0; j <= structures; ++j)
+            if (coin(random) == 0)
+                s.references[j == structures ? "X" : names[j]] = count(random);
+        r.structures[names[i]] = s;
+    }
+    return r;
+}
+
+TEST(FlattenAll, SameAsFlatteningBySumsWithoutNegativeCounts)
+{
+    // Zero counts are fine without cycles; on cycles, only positive counts
+    // give the same (otherwise meaningless) numbers.
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 20000; ++round) {
+        bool acyclic = round % 2 == 0;
+        LibraryReport mine = randomLibrary(random, acyclic, acyclic ? 0 : 1);
+        LibraryReport bySums = mine;
+        flattenAll(mine);
+        for (auto& [name, s] : bySums.structures)
+            flattenBySums(s, bySums.structures);
+        ASSERT_EQ(describe(mine), describe(bySums)) << "round " << round;
+    }
+}
+
+// Deep hierarchies: built directly, written as a whole report.
+std::string levelName(int i)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "L%07d", i);
+    return name;
+}
+
+std::string reportText(LibraryReport& report)
+{
+    flattenAll(report);
+    std::ostringstream out;
+    currentOutput = &out;
+    writeReport(report);
+    return out.str();
+}
+
+std::string expectedReport(std::size_t structures, std::size_t layers, const std::string& unreferenced,
+                           const std::string& rows)
+{
+    return "\nGDS version: \t0\nLibrary name: \t\nUnits: \t0 \t0\nTotal number of structures: \t"
+         + std::to_string(structures) + "\nTotal number of layers:     \t" + std::to_string(layers)
+         + "\n\nList of unreferenced structures:\n--------------------------------\n\n\t" + unreferenced
+         + "\n\nList of all structures:\n-----------------------\n\n"
+           "Name                      Layers     Inst    Rects FlatRects    Polys FlatPolys\n"
+         + std::string(80, '-') + rows + "\n\nEnd of report\n";
+}
+
+std::string row(const std::string& name, std::int64_t layers, std::int64_t inst, std::int64_t rects,
+                std::int64_t flatRects, std::int64_t polys, std::int64_t flatPolys)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "\n%-26s%6lld%9lld%9lld%10lld%9lld%10lld", name.c_str(),
+                  static_cast<long long>(layers), static_cast<long long>(inst), static_cast<long long>(rects),
+                  static_cast<long long>(flatRects), static_cast<long long>(polys),
+                  static_cast<long long>(flatPolys));
+    return text;
+}
+
+TEST(DeepHierarchy, MillionStructureChainNeedsNoDeepRecursion)
+{
+    constexpr int depth = 1000000;
+    LibraryReport r;
+    for (int i = 0; i < depth; ++i) {
+        StructureInfo& s = r.structures[levelName(i)];
+        if (i + 1 < depth)
+            s.references[levelName(i + 1)] = 1;
+    }
+    r.structures[levelName(depth - 1)].rects = 1;
+    r.structures[levelName(depth - 1)].layers = {5};
+    std::string rows;
+    for (int i = 0; i < depth; ++i)
+        rows += row(levelName(i), i + 1 == depth, i + 1 < depth, i + 1 == depth, 1, 0, 0);
+    EXPECT_EQ(reportText(r), expectedReport(depth, 1, levelName(0), rows));
+}
+
+} // namespace

@@ -4,8 +4,10 @@
 
 #include "pelk/stream_grammar.hpp"
 
+#include <bitset>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace Pelk::dressil {
 
@@ -61,7 +63,7 @@ public:
         } else if constexpr (C == Records::STRNAME) {
             structureName = core::payloadString(0xFFFFFFFF, 0, record);
         } else if constexpr (K == ElementKind::Boundary && C == Records::LAYER) {
-            current.layers.insert(core::readInt2(record.payload.data()));
+            collectLayer(core::readInt2(record.payload.data()));
         } else if constexpr (K == ElementKind::Boundary && C == Records::XY) {
             countXY(record, current);
         } else if constexpr ((K == ElementKind::Sref || K == ElementKind::Aref) && C == Records::SNAME) {
@@ -86,6 +88,9 @@ public:
     {
         current = StructureInfo{};
         structureName.clear();
+        for (std::uint16_t bit : layersSeen)
+            layerSeen.reset(bit);
+        layersSeen.clear();
     }
 
     // A later structure of the same name replaces the earlier one.
@@ -103,6 +108,18 @@ public:
     double units[2] = {0, 0};
 
 private:
+    // Most boundaries repeat a layer the structure already has; a bit per
+    // layer number spares the set lookup for those.
+    void collectLayer(std::int16_t layer)
+    {
+        auto bit = static_cast<std::uint16_t>(layer);
+        if (layerSeen.test(bit))
+            return;
+        layerSeen.set(bit);
+        layersSeen.push_back(bit);
+        current.layers.insert(layer);
+    }
+
     void addPlacements(std::int64_t count)
     {
         std::int64_t& placements = current.references[placedName];
@@ -113,11 +130,13 @@ private:
     std::string structureName;
     std::string placedName;
     std::int64_t arrayCount = 0;
+    std::bitset<65536> layerSeen;
+    std::vector<std::uint16_t> layersSeen;
 };
 
 } // namespace
 
-core::ParseResult<core::StreamCursor> runReportGrammar(LibraryReport& report, core::StreamCursor begin,
+[[gnu::flatten]] core::ParseResult<core::StreamCursor> runReportGrammar(LibraryReport& report, core::StreamCursor begin,
                                                        core::StreamCursor end)
 {
     CountingActions actions(report);

@@ -1,5 +1,9 @@
 #include "hierarchy_analysis.hpp"
 
+#include <bitset>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace Pelk::dressil {
@@ -39,7 +43,22 @@ void finishFlattening(StructureInfo& structure)
 
 } // namespace
 
-void flattenStructure(StructureInfo& structure, StructureMap& structures)
+namespace {
+
+// Names looked up by hashing: a walk down the ordered map touches a cold
+// node per level for every reference.
+using StructureIndex = std::unordered_map<std::string_view, StructureInfo*>;
+
+StructureIndex indexStructures(StructureMap& structures)
+{
+    StructureIndex index;
+    index.reserve(structures.size());
+    for (auto& [name, structure] : structures)
+        index.emplace(name, &structure);
+    return index;
+}
+
+void flattenIndexed(StructureInfo& structure, const StructureIndex& index)
 {
     if (structure.flattening != FlattenState::NotStarted)
         return;
@@ -61,12 +80,12 @@ void flattenStructure(StructureInfo& structure, StructureMap& structures)
             stack.pop_back();
             continue;
         }
-        auto found = structures.find(frame.next->first);
-        if (found == structures.end()) {
+        auto found = index.find(frame.next->first);
+        if (found == index.end()) {
             ++frame.next;
             continue;
         }
-        StructureInfo& child = found->second;
+        StructureInfo& child = *found->second;
         child.referenced = true;
         frame.child = &child;
         if (child.flattening == FlattenState::NotStarted)
@@ -74,26 +93,47 @@ void flattenStructure(StructureInfo& structure, StructureMap& structures)
     }
 }
 
+} // namespace
+
+void flattenStructure(StructureInfo& structure, StructureMap& structures)
+{
+    flattenIndexed(structure, indexStructures(structures));
+}
+
 void flattenAll(LibraryReport& report)
 {
+    const StructureIndex index = indexStructures(report.structures);
     for (auto& [name, structure] : report.structures)
-        flattenStructure(structure, report.structures);
+        flattenIndexed(structure, index);
 }
 
 std::size_t countLayers(const LibraryReport& report)
 {
-    std::set<std::int32_t> all;
-    for (const auto& [name, structure] : report.structures)
-        all.insert(structure.layers.begin(), structure.layers.end());
-    return all.size();
+    // Layer numbers read from a stream are 16-bit: a bit each, without
+    // allocating; anything wider goes into a set.
+    std::bitset<65536> shortLayers;
+    std::set<std::int32_t> wideLayers;
+    for (const auto& [name, structure] : report.structures) {
+        for (std::int32_t layer : structure.layers) {
+            if (layer >= INT16_MIN && layer <= INT16_MAX)
+                shortLayers.set(static_cast<std::uint16_t>(layer));
+            else
+                wideLayers.insert(layer);
+        }
+    }
+    return shortLayers.count() + wideLayers.size();
 }
 
 std::set<std::string> findUndefined(const LibraryReport& report)
 {
+    std::unordered_set<std::string_view> defined;
+    defined.reserve(report.structures.size());
+    for (const auto& [name, structure] : report.structures)
+        defined.insert(name);
     std::set<std::string> undefined;
     for (const auto& [name, structure] : report.structures)
         for (const auto& [placed, count] : structure.references)
-            if (!report.structures.contains(placed))
+            if (!defined.contains(placed))
                 undefined.insert(placed);
     return undefined;
 }

@@ -119,8 +119,11 @@ TEST(CountLayers, UnionOfAllStructures)
     LibraryReport r;
     r.structures["A"].layers = {1, 2};
     r.structures["B"].layers = {2, 3};
-    r.structures["C"].layers = {-1};
-    EXPECT_EQ(countLayers(r), 4u);
+    r.structures["C"].layers = {-32768, -1, 32767};
+    // Wider than a stream's 16 bits: only a report built in memory has these.
+    r.structures["D"].layers = {-40000, -1, 70000};
+    r.structures["E"].layers = {70000};
+    EXPECT_EQ(countLayers(r), 8u);
 }
 
 // The flattening exactly as first designed: the sum of the flattened counts

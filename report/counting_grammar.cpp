@@ -4,7 +4,9 @@
 
 #include "pelk/stream_grammar.hpp"
 
+#include <algorithm>
 #include <bitset>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -88,16 +90,19 @@ public:
     {
         current = StructureInfo{};
         structureName.clear();
-        for (std::uint16_t bit : layersSeen)
-            layerSeen.reset(bit);
-        layersSeen.clear();
+        placements.clear();
     }
 
     // A later structure of the same name replaces the earlier one.
     void endStructure(bool matched)
     {
-        if (matched)
-            report->structures[structureName] = std::move(current);
+        for (std::int32_t layer : current.layers)
+            layerSeen.reset(static_cast<std::uint16_t>(layer));
+        if (!matched)
+            return;
+        std::sort(current.layers.begin(), current.layers.end());
+        current.references.assign(placements.begin(), placements.end());
+        report->structures[structureName] = std::move(current);
     }
 
     explicit CountingActions(LibraryReport& target) : report(&target) {}
@@ -108,22 +113,21 @@ public:
     double units[2] = {0, 0};
 
 private:
-    // Most boundaries repeat a layer the structure already has; a bit per
-    // layer number spares the set lookup for those.
+    // A bit per layer number keeps the structure's layers unique while they
+    // are gathered; they are sorted once the structure has matched.
     void collectLayer(std::int16_t layer)
     {
         auto bit = static_cast<std::uint16_t>(layer);
         if (layerSeen.test(bit))
             return;
         layerSeen.set(bit);
-        layersSeen.push_back(bit);
-        current.layers.insert(layer);
+        current.layers.push_back(layer);
     }
 
     void addPlacements(std::int64_t count)
     {
-        std::int64_t& placements = current.references[placedName];
-        placements = wrappingAdd(placements, count);
+        std::int64_t& placed = placements[placedName];
+        placed = wrappingAdd(placed, count);
     }
 
     StructureInfo current;
@@ -131,7 +135,7 @@ private:
     std::string placedName;
     std::int64_t arrayCount = 0;
     std::bitset<65536> layerSeen;
-    std::vector<std::uint16_t> layersSeen;
+    std::map<std::string, std::int64_t> placements;
 };
 
 } // namespace

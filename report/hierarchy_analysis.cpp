@@ -20,7 +20,7 @@ namespace {
 
 struct FlattenFrame {
     StructureInfo* structure;
-    std::map<std::string, std::int64_t>::const_iterator next;
+    ReferenceCounts::const_iterator next;
     // The structure named by `next`, once looked up; its counts are added
     // when it is done or already under way.
     StructureInfo* child;

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Pelk::dressil {
 
@@ -14,14 +15,21 @@ namespace Pelk::dressil {
 // so a structure whose flattened counts add up to 0 is still flattened once.
 enum class FlattenState : std::uint8_t { NotStarted, InProgress, Done };
 
+// The ordered set of layers and the ordered map of placements are sorted
+// vectors (ascending, one entry per key): the analysis and the report walk
+// them again and again, and a block read front to back stays fast where a
+// tree's nodes are scattered over a large heap.
+using LayerSet = std::vector<std::int32_t>;
+using ReferenceCounts = std::vector<std::pair<std::string, std::int64_t>>;
+
 // Counts are 64-bit: a flattened count of a real chip is far beyond 2^31.
 struct StructureInfo {
-    std::set<std::int32_t> layers;
+    LayerSet layers;
     std::int64_t rects = 0;
     std::int64_t polys = 0;
     std::int64_t flatRects = 0;
     std::int64_t flatPolys = 0;
-    std::map<std::string, std::int64_t> references;
+    ReferenceCounts references;
     bool referenced = false;
     FlattenState flattening = FlattenState::NotStarted;
 };

@@ -110,7 +110,7 @@ TEST(DeepHierarchy, MillionStructureChainNeedsNoDeepRecursion)
     for (int i = 0; i < depth; ++i) {
         StructureInfo& s = r.structures[levelName(i)];
         if (i + 1 < depth)
-            s.references[levelName(i + 1)] = 1;
+            s.references = {{levelName(i + 1), 1}};
     }
     r.structures[levelName(depth - 1)].rects = 1;
     r.structures[levelName(depth - 1)].layers = {5};

@@ -15,7 +15,7 @@ using namespace Pelk::dressil;
 
 using Pelk::testing::describe;
 
-StructureInfo shapes(std::int64_t rects, std::int64_t polys, std::map<std::string, std::int64_t> references = {})
+StructureInfo shapes(std::int64_t rects, std::int64_t polys, ReferenceCounts references = {})
 {
     StructureInfo s;
     s.rects = rects;
@@ -52,7 +52,7 @@ TEST(FlattenAll, UndefinedNamesCountAsInstancesOnly)
 {
     LibraryReport r;
     r.structures["A"] = shapes(1, 0);
-    r.structures["TOP"] = shapes(0, 0, {{"A", 1}, {"GHOST", 4}, {"B", 2}});
+    r.structures["TOP"] = shapes(0, 0, {{"A", 1}, {"B", 2}, {"GHOST", 4}});
     EXPECT_EQ(flattened(r), "A layers={} rects=1 polys=0 flat=1/0 refs={} inst=0 referenced\n"
                             "TOP layers={} rects=0 polys=0 flat=1/0 refs={A:1,B:2,GHOST:4} inst=7\n");
     EXPECT_EQ(findUndefined(r), (std::set<std::string>{"B", "GHOST"}));
@@ -159,7 +159,7 @@ LibraryReport randomLibrary(std::mt19937& random, bool acyclic, std::int64_t low
         // Acyclic: only names that sort after this one (and one undefined name).
         for (int j = acyclic ? i + 1 : 0; j <= structures; ++j)
             if (coin(random) == 0)
-                s.references[j == structures ? "X" : names[j]] = count(random);
+                s.references.emplace_back(j == structures ? "X" : names[j], count(random));
         r.structures[names[i]] = s;
     }
     return r;

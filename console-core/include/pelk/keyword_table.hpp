@@ -19,7 +19,7 @@ inline constexpr std::array<Keyword, 48> KeywordTable{{
     {Records::BGNLIB, "\nLIBRARY ["},
     {Records::LIBDIRSIZE, "\nLIBDIRSIZE "},
     {Records::SRFNAME, "\nSRFNAME "},
-    {Records::LIBSECUR, "\nLIBSECUR"},
+    {Records::LIBSECUR, "\nLIBSECUR "},
     {Records::LIBNAME, " "},
     {Records::REFLIBS, "\nREFLIBS"},
     {Records::FONTS, "\nFONTS"},

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything, writes the bundled sample library and converts it to the
-# text form with brenmo.
+# Builds everything, writes the bundled sample library, converts it to the
+# text form with brenmo and prints dressil's report of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,3 +10,5 @@ mkdir -p build/sample
 build/bin/write-sample-library build/sample/sample.gds
 echo "== brenmo build/sample/sample.gds"
 build/bin/brenmo build/sample/sample.gds
+echo "== dressil build/sample/sample.gds"
+build/bin/dressil build/sample/sample.gds

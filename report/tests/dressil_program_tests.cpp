@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -19,12 +17,6 @@ const std::string usage = "\n\nUsage: dressil [OPTIONS] <gds file> [<output file
                           "\n   ------------------------------------"
                           "\n\n   -h\t\tshow usage"
                           "\n   -q\t\tsuppress logo and information messages\n";
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The worked example: A on layers 1 and 2 with two rectangles and a
 // polygon; TOP places A twice and the undefined X once.
@@ -39,22 +31,7 @@ StreamBuilder exampleLibrary()
     return b;
 }
 
-const std::string exampleReport = "\nGDS version: \t600"
-                                   "\nLibrary name: \tLIB"
-                                   "\nUnits: \t0.001 \t1e-009"
-                                   "\nTotal number of structures: \t2"
-                                   "\nTotal number of layers:     \t2"
-                                   "\n\nList of unreferenced structures:\n--------------------------------\n"
-                                   "\n\tTOP"
-                                   "\n\nStructures referenced but not defined:\n"
-                                   "--------------------------------------\n"
-                                   "\n\tX"
-                                   "\n\nList of all structures:\n-----------------------\n\n"
-                                   "Name                      Layers     Inst    Rects FlatRects    Polys FlatPolys\n"
-                                   "--------------------------------------------------------------------------------"
-                                   "\nA                              2        0        2         2        1         1"
-                                   "\nTOP                            0        3        0         4        0         2"
-                                   "\n\nEnd of report\n";
+const std::string exampleReport = checkedReport("worked_example");
 
 TEST(DressilCommandLine, NoArgumentsIsAnIncorrectCommandLine)
 {

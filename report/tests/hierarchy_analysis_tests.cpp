@@ -1,5 +1,6 @@
 #include "hierarchy_analysis.hpp"
 #include "report_layout.hpp"
+#include "flatten_by_sums.hpp"
 #include "report_description.hpp"
 
 #include <gtest/gtest.h>
@@ -126,27 +127,6 @@ TEST(CountLayers, UnionOfAllStructures)
     EXPECT_EQ(countLayers(r), 8u);
 }
 
-// The flattening exactly as first designed: the sum of the flattened counts
-// doubles as the done mark, and a structure summing to 0 is flattened anew
-// whenever it is met (exponential in depth, so only small libraries here).
-void flattenBySums(StructureInfo& s, StructureMap& structures)
-{
-    if (wrappingAdd(s.flatRects, s.flatPolys) != 0)
-        return;
-    s.flatRects = 1;
-    for (const auto& [name, count] : s.references) {
-        auto found = structures.find(name);
-        if (found == structures.end())
-            continue;
-        found->second.referenced = true;
-        flattenBySums(found->second, structures);
-        s.flatRects = wrappingAdd(s.flatRects, wrappingMultiply(found->second.flatRects, count));
-        s.flatPolys = wrappingAdd(s.flatPolys, wrappingMultiply(found->second.flatPolys, count));
-    }
-    s.flatRects = wrappingAdd(s.flatRects, s.rects - 1);
-    s.flatPolys = wrappingAdd(s.flatPolys, s.polys);
-}
-
 LibraryReport randomLibrary(std::mt19937& random, bool acyclic, std::int64_t lowestCount)
 {
     const char* names[] = {"A", "B", "C", "D", "E", "F"};
@@ -175,8 +155,7 @@ TEST(FlattenAll, SameAsFlatteningBySumsWithoutNegativeCounts)
         LibraryReport mine = randomLibrary(random, acyclic, acyclic ? 0 : 1);
         LibraryReport bySums = mine;
         flattenAll(mine);
-        for (auto& [name, s] : bySums.structures)
-            flattenBySums(s, bySums.structures);
+        Pelk::testing::flattenAllBySums(bySums);
         ASSERT_EQ(describe(mine), describe(bySums)) << "round " << round;
     }
 }

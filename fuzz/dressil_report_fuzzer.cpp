@@ -10,6 +10,7 @@
 #include "hierarchy_analysis.hpp"
 #include "report_layout.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -45,12 +46,14 @@ void reportStream(const std::uint8_t* data, std::size_t size)
 
 // Byte 0 gives up to 12 structures; then each group of four bytes places
 // one structure in another (the last name is never defined) with a signed
-// count, and gives the placing structure rectangles or polygons.
+// count, and gives the placing structure rectangles or polygons. Sixty-four
+// placements are plenty among 12 structures.
 LibraryReport hierarchyFrom(const std::uint8_t* data, std::size_t size, bool positiveCounts)
 {
     LibraryReport report;
     if (size == 0)
         return report;
+    size = std::min<std::size_t>(size, 1 + 4 * 64);
     const int structures = 1 + data[0] % 12;
     auto name = [](int i) { return std::string(1, static_cast<char>('A' + i)); };
     std::map<std::string, std::map<std::string, std::int64_t>> placements;

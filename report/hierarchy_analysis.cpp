@@ -41,10 +41,6 @@ void finishFlattening(StructureInfo& structure)
     structure.flattening = FlattenState::Done;
 }
 
-} // namespace
-
-namespace {
-
 // Names looked up by hashing: a walk down the ordered map touches a cold
 // node per level for every reference.
 using StructureIndex = std::unordered_map<std::string_view, StructureInfo*>;

@@ -1,14 +1,10 @@
-#include "hierarchy_analysis.hpp"
-#include "report_layout.hpp"
 #include "flatten_by_sums.hpp"
+#include "hierarchy_analysis.hpp"
 #include "report_description.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <random>
-#include <sstream>
 
 namespace {
 

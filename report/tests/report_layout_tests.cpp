@@ -1,6 +1,6 @@
+#include "dressil_run.hpp"
 #include "hierarchy_analysis.hpp"
 #include "report_layout.hpp"
-#include "dressil_run.hpp"
 
 #include <gtest/gtest.h>
 

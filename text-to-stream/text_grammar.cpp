@@ -1,0 +1,107 @@
+#include "text_grammar.hpp"
+
+#include <memory>
+
+namespace Pelk::calvio {
+
+std::string cellFilter;
+
+void PointBuffer::append(std::int32_t x, std::int32_t y)
+{
+    if (count < capacity) {
+        std::uint8_t* p = payload + count * 8;
+        auto ux = static_cast<std::uint32_t>(x);
+        auto uy = static_cast<std::uint32_t>(y);
+        for (int i = 0; i < 4; ++i) {
+            p[i] = static_cast<std::uint8_t>(ux >> (24 - 8 * i));
+            p[4 + i] = static_cast<std::uint8_t>(uy >> (24 - 8 * i));
+        }
+    }
+    ++count;
+}
+
+void PointBuffer::write() const
+{
+    if (count > capacity)
+        throw "StaticVector::push_back";
+    writeRecordBytes(core::Records::XY, payload, static_cast<std::size_t>(count * 8));
+}
+
+namespace grammar {
+
+namespace {
+
+constexpr std::size_t nameSlot = 44;
+
+} // namespace
+
+void appendNameSlot(TextValues* v)
+{
+    if (!v->text.complete || v->text.text.size() > nameSlot)
+        throw "name longer than its 44-byte slot";
+    for (char c : v->text.text)
+        v->listRecord.payload.push_back(static_cast<std::uint8_t>(c));
+    for (std::size_t i = v->text.text.size(); i < nameSlot; ++i)
+        v->listRecord.payload.push_back(0);
+    ++v->listSlots;
+}
+
+void padNameSlots(TextValues* v, std::uint32_t minimumSlots)
+{
+    for (; v->listSlots < minimumSlots; ++v->listSlots)
+        for (std::size_t i = 0; i < nameSlot; ++i)
+            v->listRecord.payload.push_back(0);
+    writeRecord(v->listRecord);
+}
+
+TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
+{
+    auto rect = sequence(matchKeyword("RECT"), skipBlanks(), matchChar('('), skipBlanks(), parseInt4(&v->x1),
+                         skipBlanks(), parseInt4(&v->y1), skipBlanks(), matchChar(','), skipBlanks(),
+                         parseInt4(&v->x2), skipBlanks(), parseInt4(&v->y2), skipBlanks(), matchChar(')'));
+    TextResult result = rect.parse(begin, end);
+    PointBuffer& points = v->points;
+    points.clear();
+    if (result.matched) {
+        points.append(v->x1, v->y1);
+        points.append(v->x2, v->y1);
+        points.append(v->x2, v->y2);
+        points.append(v->x1, v->y2);
+        points.append(v->x1, v->y1);
+        points.write();
+        return result;
+    }
+
+    // The point count is required but not used: the record holds the points
+    // the list gives.
+    auto point = action(sequence(skipBlanks(), parseInt4(&v->x1), skipBlanks(), parseInt4(&v->y1)),
+                        [values = v](Cursor, Cursor) { values->points.append(values->x1, values->y1); });
+    auto pointList = sequence(matchKeyword("XY"), skipBlanks(), parseInt4(&v->int4), skipBlanks(), matchChar('('),
+                              list(point, ',', 0, unbounded), skipBlanks(), matchChar(')'));
+    result = pointList.parse(begin, end);
+    if (result.matched) {
+        points.write();
+        return result;
+    }
+
+    points.clear();
+    auto single = sequence(skipBlanks(), matchChar('('), skipBlanks(), parseInt4(&v->x1), skipBlanks(),
+                           parseInt4(&v->y1), skipBlanks(), matchChar(')'));
+    result = single.parse(begin, end);
+    if (result.matched) {
+        points.append(v->x1, v->y1);
+        points.write();
+    }
+    return result;
+}
+
+} // namespace grammar
+
+TextResult runTextGrammar(StreamCursor begin, StreamCursor end)
+{
+    auto values = std::make_unique<TextValues>();
+    auto library = grammar::parseTextLibrary(values.get());
+    return library.parse(begin, end);
+}
+
+} // namespace Pelk::calvio

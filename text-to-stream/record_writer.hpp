@@ -22,6 +22,8 @@ public:
 
     void write(const std::uint8_t* bytes, std::size_t n)
     {
+        if (n == 0)
+            return;
         if (n > capacity - used) {
             flush();
             if (n > capacity) {

@@ -2,7 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <climits>
 #include <cstdio>
+#include <string>
+
+#include <unistd.h>
 
 namespace Pelk::core {
 
@@ -16,12 +20,27 @@ void resolve(void* library, const char* name, Fn& target)
 
 const FileLibrary processBinding = bindFileLibrary();
 
+// The program's own folder, where the library is installed beside it.
+std::string programFolder()
+{
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return {};
+    std::string exe(path, static_cast<std::size_t>(n));
+    return exe.substr(0, exe.rfind('/') + 1);
+}
+
 } // namespace
 
 FileLibrary bindFileLibrary(const char* libraryName)
 {
     FileLibrary lib;
     lib.handle = dlopen(libraryName, RTLD_NOW | RTLD_LOCAL);
+    // A sanitizer runtime intercepts dlopen, so the program's RUNPATH of
+    // $ORIGIN is not searched: look beside the program as the loader would.
+    if (!lib.handle && std::string(libraryName).find('/') == std::string::npos)
+        lib.handle = dlopen((programFolder() + libraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
     resolve(lib.handle, "pelk_seek", lib.pelk_seek);
     resolve(lib.handle, "pelk_read", lib.pelk_read);
     resolve(lib.handle, "pelk_write", lib.pelk_write);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +65,54 @@ TEST(IntParser, ThirtyTwoBitsWrapWithoutOverflow)
         {"99999999999999999999", true, 20, 1661992959},
         {"(10", false, 0, 0},
     });
+}
+
+} // namespace
+
+namespace {
+
+using namespace Pelk::core;
+
+// Numbers and words read through a file must end and hold alike wherever
+// the 64 KB window boundary falls inside them.
+TEST(TextNodesInFiles, ReadAcrossTheWindowEdgeAsInMemory)
+{
+    const std::string snippets[] = {"12", "-12", " - +34 ", "  \n -7x", "+", "- 5", "4294967296", "   ", "-", "abc def"};
+    auto path = (std::filesystem::temp_directory_path() / ("window_edge_" + std::to_string(::getpid()))).string();
+    for (const std::string& snippet : snippets) {
+        for (std::size_t shift = 0; shift <= snippet.size() + 1; ++shift) {
+            std::string padding(static_cast<std::size_t>(windowSize) - shift, 'x');
+            for (std::size_t cut : {snippet.size(), snippet.size() + 2}) {
+                std::string tail = (snippet + "  9").substr(0, cut);
+                {
+                    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+                    out << padding << tail;
+                }
+                PagedFile file(path);
+                StreamCursor begin{&file, static_cast<std::int64_t>(padding.size())};
+                StreamCursor end{&file, file.size()};
+                const char* textBegin = tail.data();
+                const char* textEnd = tail.data() + tail.size();
+                std::string where = "'" + tail + "' shifted " + std::to_string(shift);
+
+                std::int32_t inFile = 1, inText = 1;
+                auto a = IntParser<std::int32_t>{&inFile}.parse(begin, end);
+                auto b = IntParser<std::int32_t>{&inText}.parse(textBegin, textEnd);
+                EXPECT_EQ(a.matched, b.matched) << where;
+                EXPECT_EQ(a.end.offset - begin.offset, b.end - textBegin) << where;
+                EXPECT_EQ(inFile, inText) << where;
+
+                auto blanksFile = skipBlanks().parse(begin, end);
+                auto blanksText = skipBlanks().parse(textBegin, textEnd);
+                EXPECT_EQ(blanksFile.end.offset - begin.offset, blanksText.end - textBegin) << where;
+                auto wordFile = matchWord().parse(begin, end);
+                auto wordText = matchWord().parse(textBegin, textEnd);
+                EXPECT_EQ(wordFile.matched, wordText.matched) << where;
+                EXPECT_EQ(wordFile.end.offset - begin.offset, wordText.end - textBegin) << where;
+            }
+        }
+    }
+    std::filesystem::remove(path);
 }
 
 } // namespace

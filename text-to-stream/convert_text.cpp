@@ -29,15 +29,6 @@ void reportParseFailure(std::ostream& console, core::PagedFile& file, std::int64
     console << "\n";
 }
 
-bool canOpenInput(const std::string& path)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return false;
-    std::ifstream test(path, std::ios::binary);
-    return !test.fail();
-}
-
 } // namespace
 
 bool convertText(const std::string& cellName, const std::string& inputPath, std::ostream& output,
@@ -115,7 +106,7 @@ int runCalvio(int argc, const char* const* argv, std::ostream& out, std::ostream
         std::string cellName = options.cellName;
         if (!options.quiet)
             err << core::buildBanner(toolName) << "\n";
-        if (!canOpenInput(options.inputPath)) {
+        if (!core::canOpenInput(options.inputPath)) {
             err << core::errorLine(30005, "Cannot open input file: " + options.inputPath);
             return core::exitFailure;
         }

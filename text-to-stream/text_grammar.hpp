@@ -71,25 +71,28 @@ constexpr auto writesInt4(Node node, RecordCode code, TextValues* v)
     return action(node, [code, v](Cursor, Cursor) { writeInt4Record(int4Record(code, v->int4)); });
 }
 
+// A record built in its own buffer by `fill` once the node matched.
+template <class Node, class Fill>
+constexpr auto writesBuffered(Node node, RecordCode code, Fill fill)
+{
+    return action(node, [code, fill](Cursor, Cursor) {
+        StreamRecord record;
+        fill(startRecord(record, code));
+        writeRecord(record);
+    });
+}
+
 // INT2 records that go through a record buffer rather than the fixed writer.
 template <class Node>
 constexpr auto writesBufferedInt2(Node node, RecordCode code, TextValues* v)
 {
-    return action(node, [code, v](Cursor, Cursor) {
-        StreamRecord record;
-        pushInt2(startRecord(record, code), v->int2);
-        writeRecord(record);
-    });
+    return writesBuffered(node, code, [v](StreamRecord& r) { pushInt2(r, v->int2); });
 }
 
 template <class Node>
 constexpr auto writesText(Node node, RecordCode code, BoundedText* text)
 {
-    return action(node, [code, text](Cursor, Cursor) {
-        StreamRecord record;
-        pushString(startRecord(record, code), text->text);
-        writeRecord(record);
-    });
+    return writesBuffered(node, code, [text](StreamRecord& r) { pushString(r, text->text); });
 }
 
 template <class Node>
@@ -109,12 +112,10 @@ constexpr auto writesStamps(Node node, RecordCode code, TextValues* v)
 template <class Node>
 constexpr auto writesReals(Node node, RecordCode code, TextValues* v, bool two)
 {
-    return action(node, [code, v, two](Cursor, Cursor) {
-        StreamRecord record;
-        pushReal8(startRecord(record, code), v->real);
+    return writesBuffered(node, code, [v, two](StreamRecord& r) {
+        pushReal8(r, v->real);
         if (two)
-            pushReal8(record, v->realSecond);
-        writeRecord(record);
+            pushReal8(r, v->realSecond);
     });
 }
 
@@ -181,11 +182,9 @@ constexpr auto parseTextAref(TextValues* v)
     auto colrowText = sequence(matchKeyword("COLROW"), skipBlanks(), matchLiteral("="), skipBlanks(),
                                parseInt2(&v->int2), skipBlanks(), matchChar(':'), skipBlanks(),
                                parseInt2(&v->int2Second));
-    auto colrow = action(colrowText, [v](Cursor, Cursor) {
-        StreamRecord record;
-        pushInt2(startRecord(record, Records::COLROW), v->int2);
-        pushInt2(record, v->int2Second);
-        writeRecord(record);
+    auto colrow = writesBuffered(colrowText, Records::COLROW, [v](StreamRecord& r) {
+        pushInt2(r, v->int2);
+        pushInt2(r, v->int2Second);
     });
     return sequence(matchKeywordRecord("AREF", Records::AREF), parseElementFlags(v), parseTextSname(v),
                     parseTextTransform(v), colrow, parseTextXY(v));

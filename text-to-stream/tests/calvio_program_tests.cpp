@@ -198,3 +198,31 @@ TEST(CalvioProgram, CellOptionSelectsAStructure)
 }
 
 } // namespace
+
+namespace {
+
+using namespace Pelk::calvio::testing;
+
+TEST(CalvioProgram, AnOutputThatCannotBeWrittenIsAFailure)
+{
+    auto run = Pelk::testing::runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), "/dev/full"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
+}
+
+TEST(PadTo2048, DoesNothingWhereTheSizeCannotBeRead)
+{
+    std::string missing = tempPath("missing_folder") + "/out.gds";
+    Pelk::calvio::padTo2048(missing);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(Pelk::calvio::getFileSize(missing), -1);
+
+    std::string folder = tempPath("folder");
+    std::filesystem::create_directory(folder);
+    Pelk::calvio::padTo2048(folder);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    std::filesystem::remove(folder);
+}
+
+} // namespace

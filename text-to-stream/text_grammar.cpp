@@ -74,10 +74,8 @@ TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
 
     // The point count is required but not used: the record holds the points
     // the list gives.
-    auto point = action(sequence(skipBlanks(), parseInt4(&v->x1), skipBlanks(), parseInt4(&v->y1)),
-                        [values = v](Cursor, Cursor) { values->points.append(values->x1, values->y1); });
     auto pointList = sequence(matchKeyword("XY"), skipBlanks(), parseInt4(&v->int4), skipBlanks(), matchChar('('),
-                              list(point, ',', 0, unbounded), skipBlanks(), matchChar(')'));
+                              list(ListPointParser{v}, ',', 0, unbounded), skipBlanks(), matchChar(')'));
     result = pointList.parse(begin, end);
     if (result.matched) {
         points.write();
@@ -93,6 +91,40 @@ TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
         points.write();
     }
     return result;
+}
+
+// Points are most of a layout's text: they are read straight from the
+// window when it holds the whole item, and by the nodes otherwise.
+TextResult ListPointParser::parse(Cursor begin, Cursor end) const
+{
+    WindowBytes bytes;
+    if (windowBytes(begin, end, bytes)) {
+        const std::uint8_t* p = bytes.first;
+        auto blanks = [&p, &bytes] {
+            while (p != bytes.last && isBlank(*p))
+                ++p;
+            return !bytes.ranOut(p);
+        };
+        std::int32_t x = 0, y = 0;
+        if (blanks()) {
+            ScanOutcome first = scanInt(p, bytes, x);
+            if (first == ScanOutcome::failed)
+                return {false, advance(begin, p - bytes.first)};
+            if (first == ScanOutcome::matched && blanks()) {
+                ScanOutcome second = scanInt(p, bytes, y);
+                if (second != ScanOutcome::undecided) {
+                    Cursor stop = advance(begin, p - bytes.first);
+                    if (second == ScanOutcome::failed)
+                        return {false, stop};
+                    v->points.append(x, y);
+                    return {true, stop};
+                }
+            }
+        }
+    }
+    auto point = action(sequence(skipBlanks(), parseInt4(&v->x1), skipBlanks(), parseInt4(&v->y1)),
+                        [values = v](Cursor, Cursor) { values->points.append(values->x1, values->y1); });
+    return point.parse(begin, end);
 }
 
 } // namespace grammar

@@ -131,6 +131,14 @@ struct CoordinatesParser {
 
 constexpr CoordinatesParser parseTextXY(TextValues* v) { return {v}; }
 
+// parseTextListPoint: blanks, INT4 x, blanks, INT4 y; the point is added to
+// the record's points when both matched.
+struct ListPointParser {
+    TextValues* v;
+
+    TextResult parse(Cursor begin, Cursor end) const;
+};
+
 // ---- Elements ----------------------------------------------------------
 
 constexpr auto parseTextElflags(TextValues* v)

@@ -300,3 +300,29 @@ TEST(CellFilter, ARejectedStructureStillStopsTheConversionAtItsStart)
 }
 
 } // namespace
+
+namespace {
+
+// Points read straight from the window must read as the nodes read them
+// wherever the window's edge falls inside a point.
+TEST(Coordinates, PointsAcrossTheWindowEdge)
+{
+    const char* forms[] = {"%d %d", "%d\n\t%d", "- +%d +%d", " %d  -%d"};
+    std::string list;
+    std::vector<Point> points;
+    for (int i = 0; i < 4000; ++i) {
+        char item[64];
+        int x = i * 37 % 1000003, y = i * 7919 % 1000003;
+        int form = i % 4;
+        std::snprintf(item, sizeof item, forms[form], x, y);
+        list += (i ? ", " : " ") + std::string(item);
+        points.push_back({form == 2 ? -x : x, form == 3 ? -y : y});
+    }
+    for (int shift = 0; shift < 24; ++shift) {
+        std::string elements = std::string(static_cast<std::size_t>(6000 + shift), ' ') + "\n   BOUNDARY 1 0\n\tXY 4000 (" + list + ")\n   ;";
+        ASSERT_GT(libraryWith(elements).size(), 70000u);
+        expectElements(elements, records().record(0x0800).int2(0x0D02, {1}).int2(0x0E02, {0}).xy(points).endel(), true);
+    }
+}
+
+} // namespace

@@ -56,71 +56,91 @@ struct DigitStepParser {
     }
 };
 
+// The bytes the current window holds from a cursor on; `toEnd` when they
+// reach the end of the parse, so that running out of them decides nothing
+// otherwise.
+struct WindowBytes {
+    const std::uint8_t* first;
+    const std::uint8_t* last;
+    bool toEnd;
+
+    bool ranOut(const std::uint8_t* p) const { return p == last && !toEnd; }
+};
+
+inline bool windowBytes(const StreamCursor& begin, const StreamCursor& end, WindowBytes& bytes)
+{
+    if (begin.offset >= end.offset)
+        return false;
+    auto span = begin.file->bytesFrom(begin.offset);
+    std::int64_t available = end.offset - begin.offset;
+    bytes.toEnd = static_cast<std::int64_t>(span.size()) >= available;
+    bytes.first = span.data();
+    bytes.last = bytes.first + (bytes.toEnd ? available : static_cast<std::int64_t>(span.size()));
+    return true;
+}
+
+enum class ScanOutcome { matched, failed, undecided };
+
+// The integer steps of IntParser over window bytes from `p`; on a match `p`
+// moves past the digits. Undecided when the window ends too soon to tell.
+template <class Int>
+ScanOutcome scanInt(const std::uint8_t*& p, const WindowBytes& bytes, Int& value)
+{
+    using Unsigned = std::make_unsigned_t<Int>;
+    auto sign = [&bytes](const std::uint8_t* from, char c, bool& present) {
+        const std::uint8_t* q = from;
+        while (q != bytes.last && isBlank(*q))
+            ++q;
+        present = q != bytes.last && *q == static_cast<std::uint8_t>(c);
+        return q;
+    };
+    bool minus = false;
+    const std::uint8_t* q = sign(p, '-', minus);
+    if (bytes.ranOut(q))
+        return ScanOutcome::undecided;
+    bool plus = false;
+    const std::uint8_t* afterMinus = minus ? q + 1 : p;
+    q = sign(afterMinus, '+', plus);
+    if (bytes.ranOut(q))
+        return ScanOutcome::undecided;
+    const std::uint8_t* digits = plus ? q + 1 : afterMinus;
+    Unsigned accumulated = 0;
+    for (q = digits; q != bytes.last && isDigit(*q); ++q)
+        accumulated = static_cast<Unsigned>(accumulated * 10u + (*q - '0'));
+    if (bytes.ranOut(q))
+        return ScanOutcome::undecided;
+    if (q == digits) {
+        value = 0;
+        return ScanOutcome::failed;
+    }
+    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
+    p = q;
+    return ScanOutcome::matched;
+}
+
 template <class Int>
 struct IntParser {
     static_assert(std::is_integral_v<Int> && std::is_signed_v<Int>);
-    using Unsigned = std::make_unsigned_t<Int>;
     Int* target;
 
     template <class Position>
     ParseResult<Position> parse(Position begin, Position end) const
     {
         if constexpr (std::is_same_v<Position, StreamCursor>) {
-            ParseResult<Position> result;
-            if (parseInWindow(begin, end, result))
-                return result;
+            WindowBytes bytes;
+            if (windowBytes(begin, end, bytes)) {
+                const std::uint8_t* p = bytes.first;
+                ScanOutcome outcome = scanInt(p, bytes, *target);
+                if (outcome != ScanOutcome::undecided)
+                    return {outcome == ScanOutcome::matched, advance(begin, p - bytes.first)};
+            }
         }
+        using Unsigned = std::make_unsigned_t<Int>;
         SignStep<Position> minus = matchSignAfterBlanks(begin, end, '-');
         ParseResult<Position> digits = DigitStepParser<Int>{target}.parse(minus.end, end);
         if (minus.present)
-            *target = negate(*target);
+            *target = static_cast<Int>(static_cast<Unsigned>(Unsigned{0} - static_cast<Unsigned>(*target)));
         return {digits.matched, digits.matched ? digits.end : begin};
-    }
-
-private:
-    static Int negate(Int value) { return static_cast<Int>(static_cast<Unsigned>(Unsigned{0} - static_cast<Unsigned>(value))); }
-
-    // The same steps over the bytes of the current window. Returns false,
-    // having changed nothing, when the number may run on past the window.
-    bool parseInWindow(const StreamCursor& begin, const StreamCursor& end, ParseResult<StreamCursor>& result) const
-    {
-        if (begin.offset >= end.offset)
-            return false;
-        auto bytes = begin.file->bytesFrom(begin.offset);
-        std::int64_t available = end.offset - begin.offset;
-        bool toEnd = static_cast<std::int64_t>(bytes.size()) >= available;
-        const std::uint8_t* first = bytes.data();
-        const std::uint8_t* last = first + (toEnd ? available : static_cast<std::int64_t>(bytes.size()));
-        bool undecided = false;
-        auto sign = [&](const std::uint8_t* p, char c, bool& present) -> const std::uint8_t* {
-            const std::uint8_t* q = p;
-            while (q != last && isBlank(*q))
-                ++q;
-            undecided |= q == last && !toEnd;
-            present = q != last && *q == static_cast<std::uint8_t>(c);
-            return present ? q + 1 : p;
-        };
-        bool minus = false;
-        bool plus = false;
-        const std::uint8_t* digits = sign(sign(first, '-', minus), '+', plus);
-        if (undecided)
-            return false;
-        const std::uint8_t* p = digits;
-        Unsigned value = 0;
-        while (p != last && isDigit(*p)) {
-            value = static_cast<Unsigned>(value * 10u + (*p - '0'));
-            ++p;
-        }
-        if (p == last && !toEnd)
-            return false;
-        if (p == digits) {
-            *target = 0;
-            result = {false, begin};
-            return true;
-        }
-        *target = minus ? negate(static_cast<Int>(value)) : static_cast<Int>(value);
-        result = {true, advance(begin, p - first)};
-        return true;
     }
 };
 

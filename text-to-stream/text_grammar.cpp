@@ -1,5 +1,7 @@
 #include "text_grammar.hpp"
 
+#include <bit>
+#include <cstring>
 #include <memory>
 
 namespace Pelk::calvio {
@@ -9,13 +11,14 @@ std::string cellFilter;
 void PointBuffer::append(std::int32_t x, std::int32_t y)
 {
     if (count < capacity) {
-        std::uint8_t* p = payload + count * 8;
-        auto ux = static_cast<std::uint32_t>(x);
-        auto uy = static_cast<std::uint32_t>(y);
-        for (int i = 0; i < 4; ++i) {
-            p[i] = static_cast<std::uint8_t>(ux >> (24 - 8 * i));
-            p[4 + i] = static_cast<std::uint8_t>(uy >> (24 - 8 * i));
-        }
+        auto bigEndian32 = [](std::int32_t v) {
+            auto u = static_cast<std::uint32_t>(v);
+            if constexpr (std::endian::native == std::endian::little)
+                return __builtin_bswap32(u);
+            return u;
+        };
+        std::uint32_t bigEndian[2] = {bigEndian32(x), bigEndian32(y)};
+        std::memcpy(payload + count * 8, bigEndian, 8);
     }
     ++count;
 }

@@ -2,10 +2,11 @@
 // it so that a record costs a few appends rather than a stream call each.
 #pragma once
 
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+
+#include "decimal_writer.hpp"
 #include <string_view>
 
 namespace Pelk::brenmo {
@@ -53,11 +54,18 @@ public:
         buffer[used++] = c;
     }
 
-    void appendInt(std::int64_t value)
+    void appendInt(std::int32_t value)
     {
-        if (capacity - used < 24)
+        if (capacity - used < 12)
             flush();
-        used = static_cast<std::size_t>(std::to_chars(buffer + used, buffer + capacity, value).ptr - buffer);
+        used = static_cast<std::size_t>(writeSigned(buffer + used, value) - buffer);
+    }
+
+    void appendUnsigned(std::uint32_t value)
+    {
+        if (capacity - used < 12)
+            flush();
+        used = static_cast<std::size_t>(writeUnsigned(buffer + used, value) - buffer);
     }
 
     // Room for `n` characters written directly by the caller.
@@ -70,7 +78,7 @@ public:
     void commit(std::size_t n) { used += n; }
 
 private:
-    static constexpr std::size_t capacity = 1 << 16;
+    static constexpr std::size_t capacity = 1 << 20;
     std::ostream* currentOutput;
     std::size_t used = 0;
     char buffer[capacity];

@@ -1,5 +1,7 @@
 #include "text_writers.hpp"
 
+#include "decimal_writer.hpp"
+
 #include "pelk/real_format.hpp"
 
 #include <algorithm>
@@ -31,17 +33,15 @@ void writeStamp(TextOutput& out, const std::uint8_t* six)
     writePadded(out, core::readInt2(six + 10));
 }
 
-void writePoint(TextOutput& out, const StreamRecord& record, std::uint32_t index)
+// " x y" from the 8 bytes of one point, at most 23 characters.
+char* writePoint(char* p, const std::uint8_t* point)
 {
-    std::int32_t x = core::readInt4(record, index);
-    std::int32_t y = core::readInt4(record, index + 4);
-    char* p = out.reserve(24);
-    char* start = p;
+    std::int32_t x = core::readInt4(point);
+    std::int32_t y = core::readInt4(point + 4);
     *p++ = ' ';
-    p = std::to_chars(p, p + 11, x).ptr;
+    p = writeSigned(p, x);
     *p++ = ' ';
-    p = std::to_chars(p, p + 11, y).ptr;
-    out.commit(static_cast<std::size_t>(p - start));
+    return writeSigned(p, y);
 }
 
 void loadPoints(const StreamRecord& record, Point (&p)[5])
@@ -113,26 +113,51 @@ void writeXY(TextOutput& out, const StreamRecord& record)
         const Point corners[4] = {p[0], p[1], p[2], p[3]};
         if (p[4] == p[0] && isAxisRectangle(corners)) {
             RectBounds b = rectBounds(corners);
-            out.append("\n\tRECT (");
-            out.appendInt(b.xmin);
-            out.append(' ');
-            out.appendInt(b.ymin);
-            out.append(", ");
-            out.appendInt(b.xmax);
-            out.append(' ');
-            out.appendInt(b.ymax);
-            out.append(')');
+            char* const start = out.reserve(64);
+            char* p = start;
+            std::memcpy(p, "\n\tRECT (", 8);
+            p = writeSigned(p + 8, b.xmin);
+            *p++ = ' ';
+            p = writeSigned(p, b.ymin);
+            *p++ = ',';
+            *p++ = ' ';
+            p = writeSigned(p, b.xmax);
+            *p++ = ' ';
+            p = writeSigned(p, b.ymax);
+            *p++ = ')';
+            out.commit(static_cast<std::size_t>(p - start));
             return;
         }
     }
     out.append("\n\tXY ");
-    out.appendInt(n / 8);
+    out.appendUnsigned(n / 8);
     out.append(" (");
-    // An incomplete last point throws from readInt4 after its separators.
-    for (std::uint32_t k = 0; 8 * std::uint64_t{k} < n; ++k) {
-        if (k > 0)
-            out.append(k % 4 == 0 ? ",\n\t" : ",");
-        writePoint(out, record, 8 * k);
+    // Points go straight into the output buffer, a bounded batch at a time.
+    constexpr std::uint32_t batch = 1024;
+    constexpr std::size_t perPoint = 3 + 23;
+    const std::uint32_t points = n / 8;
+    const std::uint8_t* payload = record.payload.data();
+    for (std::uint32_t k = 0; k < points;) {
+        const std::uint32_t stop = static_cast<std::uint32_t>(std::min<std::uint64_t>(points, k + batch));
+        char* const start = out.reserve((stop - k) * perPoint);
+        char* p = start;
+        for (; k < stop; ++k) {
+            if (k > 0) {
+                *p++ = ',';
+                if (k % 4 == 0) {
+                    *p++ = '\n';
+                    *p++ = '\t';
+                }
+            }
+            p = writePoint(p, payload + 8 * std::size_t{k});
+        }
+        out.commit(static_cast<std::size_t>(p - start));
+    }
+    if (n % 8 != 0) {
+        // An incomplete last point gets its separators, then cannot be read.
+        if (points > 0)
+            out.append(points % 4 == 0 ? ",\n\t" : ",");
+        throw "Array::at";
     }
     out.append(')');
 }

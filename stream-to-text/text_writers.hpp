@@ -60,7 +60,7 @@ public:
         using namespace core::Records;
         out.append(core::keywordText(Code));
         if constexpr (Code == HEADER) {
-            out.appendInt(core::readUint2(record.payload.data()));
+            out.appendUnsigned(core::readUint2(record.payload.data()));
         } else if constexpr (Code == BGNLIB || Code == BGNSTR) {
             writeDateStamps(out, record.payload.data());
             out.append(Code == BGNLIB ? "]" : "]  ");

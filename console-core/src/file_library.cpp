@@ -2,11 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <string>
-
-#include <unistd.h>
 
 namespace Pelk::core {
 
@@ -18,18 +18,22 @@ void resolve(void* library, const char* name, Fn& target)
     target = library ? reinterpret_cast<Fn>(dlsym(library, name)) : nullptr;
 }
 
-const FileLibrary processBinding = bindFileLibrary();
-
-// The program's own folder, where the library is installed beside it.
-std::string programFolder()
+// The library beside the program file: what the program's RUNPATH of
+// $ORIGIN names, for when dlopen is reached through an interposer (such as a
+// sanitizer runtime) whose own search path is used instead.
+void* openBesideProgram(const char* libraryName)
 {
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    char self[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0)
-        return {};
-    std::string exe(path, static_cast<std::size_t>(n));
-    return exe.substr(0, exe.rfind('/') + 1);
+        return nullptr;
+    std::string path(self, static_cast<std::size_t>(n));
+    path.erase(path.find_last_of('/') + 1);
+    path += libraryName;
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
+
+const FileLibrary processBinding = bindFileLibrary();
 
 } // namespace
 
@@ -37,10 +41,8 @@ FileLibrary bindFileLibrary(const char* libraryName)
 {
     FileLibrary lib;
     lib.handle = dlopen(libraryName, RTLD_NOW | RTLD_LOCAL);
-    // A sanitizer runtime intercepts dlopen, so the program's RUNPATH of
-    // $ORIGIN is not searched: look beside the program as the loader would.
     if (!lib.handle && std::string(libraryName).find('/') == std::string::npos)
-        lib.handle = dlopen((programFolder() + libraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
+        lib.handle = openBesideProgram(libraryName);
     resolve(lib.handle, "pelk_seek", lib.pelk_seek);
     resolve(lib.handle, "pelk_read", lib.pelk_read);
     resolve(lib.handle, "pelk_write", lib.pelk_write);

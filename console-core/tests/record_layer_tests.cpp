@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace Pelk::core;
@@ -19,7 +21,10 @@ struct StreamFixture {
     explicit StreamFixture(const Bytes& bytes)
     {
         static int serial = 0;
-        path = (std::filesystem::temp_directory_path() / ("records_" + std::to_string(serial++))).string();
+        // Unique per process too: the tests run as parallel processes.
+        path = (std::filesystem::temp_directory_path()
+                / ("records_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
+                   .string();
         StreamBuilder().raw(bytes).writeTo(path);
         file = std::make_unique<PagedFile>(path);
     }

@@ -40,6 +40,16 @@ public:
 
     std::uint8_t byteAt(std::int64_t position) { return window[windowOffset(position)]; }
 
+    // The n bytes at `position` if the current window holds them all, else
+    // null; a cheap first try before windowOffset.
+    const std::uint8_t* peek(std::int64_t position, std::int32_t n) const
+    {
+        std::int64_t index = position - windowStart;
+        if (index >= 0 && index + n <= bytesValid)
+            return window.get() + index;
+        return nullptr;
+    }
+
     // The bytes from `position` to the end of the window that holds it.
     std::span<const std::uint8_t> bytesFrom(std::int64_t position)
     {

@@ -20,14 +20,20 @@ struct RecordHeader {
     std::uint32_t length;
 };
 
+RecordHeader readRecordHeaderSlowly(const StreamCursor& begin, RecordCode code, bool wantLength);
+
 inline RecordHeader readRecordHeader(const StreamCursor& begin, RecordCode code, bool wantLength)
 {
-    PagedFile& file = *begin.file;
-    auto bytes = file.bytesFrom(begin.offset);
-    if (bytes.size() >= 4) {
+    if (const std::uint8_t* bytes = begin.file->peek(begin.offset, 4)) {
         bool ok = bytes[2] == recordType(code) && bytes[3] == dataType(code);
         return {ok, ok ? (std::uint32_t{bytes[0]} << 8 | bytes[1]) : 0u};
     }
+    return readRecordHeaderSlowly(begin, code, wantLength);
+}
+
+inline RecordHeader readRecordHeaderSlowly(const StreamCursor& begin, RecordCode code, bool wantLength)
+{
+    PagedFile& file = *begin.file;
     if (file.byteAt(begin.offset + 2) != recordType(code))
         return {false, 0};
     if (file.byteAt(begin.offset + 3) != dataType(code))
@@ -41,6 +47,12 @@ inline RecordHeader readRecordHeader(const StreamCursor& begin, RecordCode code,
 // Copies [from, from + n) of the file into `out`.
 inline void copyBytes(PagedFile& file, std::int64_t from, std::size_t n, std::uint8_t* out)
 {
+    if (n <= static_cast<std::size_t>(windowSize)) {
+        if (const std::uint8_t* bytes = file.peek(from, static_cast<std::int32_t>(n))) {
+            std::memcpy(out, bytes, n);
+            return;
+        }
+    }
     while (n > 0) {
         auto bytes = file.bytesFrom(from);
         std::size_t take = std::min(n, bytes.size());

@@ -149,22 +149,4 @@ TEST(RecordWriters, AFullPayloadFitsAndOneByteMoreThrows)
     }
 }
 
-TEST(RecordOutput, KeepsOrderAcrossItsBufferSize)
-{
-    Bytes want;
-    Bytes got = captureRecords([&] {
-        for (int i = 0; i < 40000; ++i) {
-            writeInt4Record(int4Record(0x0F03, i));
-            Bytes r = StreamBuilder().int4(0x0F03, {i}).bytes();
-            want.insert(want.end(), r.begin(), r.end());
-        }
-        StreamRecord big;
-        pushString(startRecord(big, 0x1906), std::string(30000, 'q'));
-        writeRecord(big);
-        Bytes r = StreamBuilder().text(0x1906, std::string(30000, 'q')).bytes();
-        want.insert(want.end(), r.begin(), r.end());
-    });
-    EXPECT_EQ(got, want);
-}
-
 } // namespace

@@ -130,12 +130,4 @@ TEST(Words, EndOnlyAtBlanksAndKeepAtMostOneByteMoreThanARecord)
     EXPECT_FALSE(word.complete);
 }
 
-TEST(MatchKeyword, SkipsBlanksButNeedsTheWholeKeyword)
-{
-    EXPECT_EQ(scan(matchKeyword("UNITS"), "\n\t UNITS").end, 8);
-    EXPECT_FALSE(scan(matchKeyword("UNITS"), "  UNIT").matched);
-    EXPECT_FALSE(scan(matchKeyword("UNITS"), "").matched);
-    EXPECT_TRUE(scan(matchKeyword("ENDSTR"), "ENDSTRX").matched);
-}
-
 } // namespace

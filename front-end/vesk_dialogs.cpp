@@ -1,5 +1,7 @@
 #include "vesk_dialogs.hpp"
 
+#include "about_dialog.hpp"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -27,4 +29,9 @@ QString VeskDialogs::chooseFolder(QWidget* parent, const QString& caption, bool 
 void VeskDialogs::showMessage(QWidget* parent, const QString& text)
 {
     QMessageBox::information(parent, QStringLiteral("Quarnel"), text);
+}
+
+void VeskDialogs::showAbout(TAboutDialog& dialog)
+{
+    dialog.exec();
 }

@@ -7,6 +7,7 @@
 
 class QFileDialog;
 class QWidget;
+class TAboutDialog;
 
 class VeskDialogs {
 public:
@@ -17,4 +18,5 @@ public:
     // The shell's folder browser: the chosen folder, empty when cancelled.
     virtual QString chooseFolder(QWidget* parent, const QString& caption, bool allowNewFolder);
     virtual void showMessage(QWidget* parent, const QString& text);
+    virtual void showAbout(TAboutDialog& dialog);
 };

@@ -1,5 +1,6 @@
 #include "vesk_form.hpp"
 
+#include "about_dialog.hpp"
 #include "file_list.hpp"
 
 #include <QApplication>
@@ -176,6 +177,7 @@ void TVeskForm::buildLeftPanel()
     startFont.setUnderline(true);
     StartBtn->setFont(startFont);
     StartBtn->setEnabled(false);
+    connect(StartBtn, &QPushButton::clicked, this, &TVeskForm::StartBtnClick);
 
     Label2 = makeLabel(p, QStringLiteral("Time Left:"), {16, 466, 80, 18});
     TimeLabel = makeLabel(p, QString(), {100, 466, 99, 18});
@@ -265,8 +267,16 @@ void TVeskForm::Exit1Click()
     close();
 }
 
-// The about box comes with the conversion run.
-void TVeskForm::About1Click() {}
+void TVeskForm::About1Click()
+{
+    try {
+        TAboutDialog dialog(nullptr, ToNarrowString(programPath_), "Quarnel 1.3", 201, false);
+        dialog.move(frameGeometry().center() - dialog.rect().center());
+        dialogs_->showAbout(dialog);
+    } catch (const std::exception& failure) {
+        dialogs_->showMessage(this, QString::fromLocal8Bit(failure.what()));
+    }
+}
 
 void TVeskForm::OnOutputChange()
 {

@@ -35,24 +35,48 @@ inline QStringList totals(const TVeskForm& form)
             form.SelSizeLabel->text()};
 }
 
+inline void writeScript(const QString& path, const QByteArray& script)
+{
+    writeFile(path, script);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
 struct FormWithTools {
-    // toolsFrom, when given, is a folder whose brenmo and calvio are linked in.
-    FormWithTools(bool brenmo, bool calvio, const QString& toolsFrom = QString())
+    // Tools that are present are plain files that cannot run.
+    FormWithTools(bool brenmo, bool calvio)
     {
-        auto place = [&](const QString& name) {
-            const QString target = dir.filePath(name);
-            if (toolsFrom.isEmpty())
-                writeFile(target, "#!/bin/sh\n");
-            else
-                QFile::link(QDir(toolsFrom).filePath(name), target);
-        };
         if (brenmo)
-            place("brenmo");
+            writeFile(dir.filePath("brenmo"), "#!/bin/sh\n");
         if (calvio)
-            place("calvio");
+            writeFile(dir.filePath("calvio"), "#!/bin/sh\n");
+        create(dir.filePath("vesk"));
+    }
+
+    // Stand-in tools: a script for each one given, none for a null one.
+    FormWithTools(const QByteArray& brenmoScript, const QByteArray& calvioScript)
+    {
+        if (!brenmoScript.isNull())
+            writeScript(dir.filePath("brenmo"), brenmoScript);
+        if (!calvioScript.isNull())
+            writeScript(dir.filePath("calvio"), calvioScript);
+        create(dir.filePath("vesk"));
+    }
+
+    // A window whose program file is programPath, with whatever lies beside it.
+    explicit FormWithTools(const QString& programPath) { create(programPath); }
+
+    void create(const QString& programPath)
+    {
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
-        form = std::make_unique<TVeskForm>(nullptr, dir.filePath("vesk"), std::move(scripted));
+        form = std::make_unique<TVeskForm>(nullptr, programPath, std::move(scripted));
+    }
+
+    // Puts files into the list through the file dialog.
+    void addFiles(const QStringList& files)
+    {
+        dialogs->files.push_back(files);
+        form->AddFilesBtnClick();
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }

@@ -1,0 +1,58 @@
+// Test support: runs a program file with arguments and collects its exit
+// status, standard output and standard error.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Pelk::testing {
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline std::string shellQuote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    auto dir = std::filesystem::temp_directory_path();
+    std::string tag = std::to_string(getpid());
+    std::string outPath = (dir / ("run_out_" + tag)).string();
+    std::string errPath = (dir / ("run_err_" + tag)).string();
+    std::string command = shellQuote(program);
+    for (const auto& a : args)
+        command += " " + shellQuote(a);
+    command += " >" + shellQuote(outPath) + " 2>" + shellQuote(errPath) + " </dev/null";
+    ProgramRun run;
+    int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    run.out = readWholeFile(outPath);
+    run.err = readWholeFile(errPath);
+    std::filesystem::remove(outPath);
+    std::filesystem::remove(errPath);
+    return run;
+}
+
+} // namespace Pelk::testing

@@ -1,0 +1,200 @@
+#include "text_writers.hpp"
+
+#include "decimal_writer.hpp"
+
+#include "pelk/real_format.hpp"
+
+#include <algorithm>
+
+namespace Pelk::brenmo {
+
+namespace {
+
+// Minutes and seconds get a leading "0" below 10 (so -3 reads "0-3").
+void writePadded(TextOutput& out, std::int16_t value)
+{
+    if (value < 10)
+        out.append('0');
+    out.appendInt(value);
+}
+
+void writeStamp(TextOutput& out, const std::uint8_t* six)
+{
+    out.appendInt(core::readInt2(six));
+    out.append('/');
+    out.appendInt(core::readInt2(six + 2));
+    out.append('/');
+    out.appendInt(core::readInt2(six + 4));
+    out.append(' ');
+    out.appendInt(core::readInt2(six + 6));
+    out.append(':');
+    writePadded(out, core::readInt2(six + 8));
+    out.append(':');
+    writePadded(out, core::readInt2(six + 10));
+}
+
+// " x y" from the 8 bytes of one point, at most 23 characters.
+char* writePoint(char* p, const std::uint8_t* point)
+{
+    std::int32_t x = core::readInt4(point);
+    std::int32_t y = core::readInt4(point + 4);
+    *p++ = ' ';
+    p = writeSigned(p, x);
+    *p++ = ' ';
+    return writeSigned(p, y);
+}
+
+void loadPoints(const StreamRecord& record, Point (&p)[5])
+{
+    for (std::uint32_t k = 0; k < 5; ++k)
+        p[k] = {core::readInt4(record, 8 * k), core::readInt4(record, 8 * k + 4)};
+}
+
+} // namespace
+
+bool isAxisRectangle(const Point (&p)[4])
+{
+    bool horizontalFirst = p[0].y == p[1].y && p[1].x == p[2].x && p[2].y == p[3].y && p[3].x == p[0].x;
+    bool verticalFirst = p[0].x == p[1].x && p[1].y == p[2].y && p[2].x == p[3].x && p[3].y == p[0].y;
+    return horizontalFirst || verticalFirst;
+}
+
+RectBounds rectBounds(const Point (&p)[4])
+{
+    return {std::min(p[0].x, p[2].x), std::min(p[0].y, p[2].y), std::max(p[0].x, p[2].x), std::max(p[0].y, p[2].y)};
+}
+
+void writeDateStamps(TextOutput& out, const std::uint8_t* payload)
+{
+    writeStamp(out, payload);
+    out.append(", ");
+    writeStamp(out, payload + 12);
+}
+
+void writeReal(TextOutput& out, double value)
+{
+    char* p = out.reserve(40);
+    out.commit(core::formatReal(value, p));
+}
+
+void writeName(TextOutput& out, const StreamRecord& record)
+{
+    const std::uint32_t count = record.payload.size();
+    const auto* bytes = record.payload.data();
+    const void* nul = std::memchr(bytes, 0, count);
+    std::size_t length = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes) : count;
+    out.append(std::string_view(reinterpret_cast<const char*>(bytes), length));
+}
+
+void writeSlots(TextOutput& out, const StreamRecord& record)
+{
+    constexpr std::uint32_t slot = 44;
+    for (std::uint32_t start = 0; start < record.payload.size(); start += slot) {
+        out.append(' ');
+        out.append(core::payloadString(start + slot, start, record));
+    }
+}
+
+void writeXY(TextOutput& out, const StreamRecord& record)
+{
+    const std::uint32_t n = record.payload.size();
+    if (n == 8) {
+        out.append(" \t(");
+        std::int32_t x = core::readInt4(record, 0);
+        out.appendInt(x);
+        out.append(' ');
+        out.appendInt(core::readInt4(record, 4));
+        out.append(')');
+        return;
+    }
+    if (n == 40) {
+        Point p[5];
+        loadPoints(record, p);
+        const Point corners[4] = {p[0], p[1], p[2], p[3]};
+        if (p[4] == p[0] && isAxisRectangle(corners)) {
+            RectBounds b = rectBounds(corners);
+            char* const start = out.reserve(64);
+            char* p = start;
+            std::memcpy(p, "\n\tRECT (", 8);
+            p = writeSigned(p + 8, b.xmin);
+            *p++ = ' ';
+            p = writeSigned(p, b.ymin);
+            *p++ = ',';
+            *p++ = ' ';
+            p = writeSigned(p, b.xmax);
+            *p++ = ' ';
+            p = writeSigned(p, b.ymax);
+            *p++ = ')';
+            out.commit(static_cast<std::size_t>(p - start));
+            return;
+        }
+    }
+    out.append("\n\tXY ");
+    out.appendUnsigned(n / 8);
+    out.append(" (");
+    // Points go straight into the output buffer, a bounded batch at a time.
+    constexpr std::uint32_t batch = 1024;
+    constexpr std::size_t perPoint = 3 + 23;
+    const std::uint32_t points = n / 8;
+    const std::uint8_t* payload = record.payload.data();
+    for (std::uint32_t k = 0; k < points;) {
+        const std::uint32_t stop = static_cast<std::uint32_t>(std::min<std::uint64_t>(points, k + batch));
+        char* const start = out.reserve((stop - k) * perPoint);
+        char* p = start;
+        for (; k < stop; ++k) {
+            if (k > 0) {
+                *p++ = ',';
+                if (k % 4 == 0) {
+                    *p++ = '\n';
+                    *p++ = '\t';
+                }
+            }
+            p = writePoint(p, payload + 8 * std::size_t{k});
+        }
+        out.commit(static_cast<std::size_t>(p - start));
+    }
+    if (n % 8 != 0) {
+        // An incomplete last point gets its separators, then cannot be read.
+        if (points > 0)
+            out.append(points % 4 == 0 ? ",\n\t" : ",");
+        throw "Array::at";
+    }
+    out.append(')');
+}
+
+void TextWriters::beginStructure()
+{
+    if (cellFilter.empty())
+        return;
+    filter = std::make_unique<FilterStreams>();
+    filter->saved = out.target();
+    out.setTarget(&filter->header);
+}
+
+void TextWriters::writeStructureName(const StreamRecord& record)
+{
+    if (!filter) {
+        writeName(out, record);
+        return;
+    }
+    out.setTarget(&filter->name);
+    writeName(out, record);
+    out.flush();
+    if (filter->name.view() == cellFilter) {
+        out.setTarget(filter->saved);
+        out.append(filter->header.view());
+        out.append(cellFilter);
+    } else {
+        out.setTarget(&filter->empty);
+    }
+}
+
+void TextWriters::endStructure(bool)
+{
+    if (!filter)
+        return;
+    out.setTarget(filter->saved);
+    filter.reset();
+}
+
+} // namespace Pelk::brenmo

@@ -2,10 +2,9 @@
 // long as the library's version is not 0.
 #include "content_classifier.hpp"
 #include "stream_builder.hpp"
+#include "temp_folder_test.hpp"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,15 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class BrenmoTextForms : public testing::Test {
+class BrenmoTextForms : public TempFolderTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("vesk_brenmo_forms_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // The verdicts on brenmo's text form of the stream file at path.
     std::string classifyConverted(const std::string& stream)
     {
@@ -36,9 +28,6 @@ protected:
         return std::string(HasStreamHeader(stream) ? "stream" : "no stream") + " -> "
                + (HasStreamHeader(text) ? "stream" : "") + (HasTextHeader(text) ? "text" : "neither");
     }
-
-    fs::path dir;
-    int count = 0;
 };
 
 TEST_F(BrenmoTextForms, AcceptedExactlyWhenTheVersionIsNotZero)

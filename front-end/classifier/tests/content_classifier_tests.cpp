@@ -1,9 +1,8 @@
 #include "content_classifier.hpp"
+#include "temp_folder_test.hpp"
 #include "text_header_grammar.hpp"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -18,15 +17,8 @@ namespace {
 
 const std::string header = "VERSION 600\nLIBRARY [2010/4/17 9:05:03, 2010/4/17 9:05:03]";
 
-class ContentClassifier : public testing::Test {
+class ContentClassifier : public TempFolderTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("vesk_classifier_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string write(const std::string& content)
     {
         auto path = dir / ("f" + std::to_string(count++));
@@ -42,9 +34,6 @@ protected:
         bool text = HasTextHeader(path);
         return stream && text ? "both" : stream ? "stream" : text ? "text" : "neither";
     }
-
-    fs::path dir;
-    int count = 0;
 };
 
 TEST_F(ContentClassifier, StreamHeaderIsTheFirstFourBytes)

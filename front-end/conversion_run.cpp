@@ -5,6 +5,7 @@
 #include "vesk_form.hpp"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 
 #include <ctime>
+#include <utility>
 
 QString FolderPartOf(const QString& path)
 {
@@ -66,6 +68,12 @@ bool runConverter(const std::string& commandLine, const std::string& toolPath, c
     const QStringList intended = {ToWideString(toolPath), ToWideString(inputPath), ToWideString(outputPath)};
     if (words != intended)
         return false;
+    // The child receives its arguments in the file-name encoding; a name that
+    // does not come through it unchanged would name another file.
+    for (const auto& [word, narrow] : {std::pair{words[0], &toolPath}, {words[1], &inputPath}, {words[2], &outputPath}}) {
+        if (QFile::encodeName(word).toStdString() != *narrow)
+            return false;
+    }
 
     QProcess child;
     child.setStandardInputFile(QProcess::nullDevice());

@@ -8,19 +8,99 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 const char* const LayoutFilePatterns[7] = {"*.gds", "*.gds2", "*.gdsii", "*.strm", "*.agf", "*.gdsasc", "*.asc"};
 
+// Bytes that are not UTF-8 travel through the wide form as the lone low
+// surrogates U+DC80 to U+DCFF, so a file name of any bytes survives the list.
+namespace {
+
+constexpr char16_t escapeBase = 0xDC00;
+
+void appendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The code point of the well-formed UTF-8 sequence at text[i], with its
+// length, or length 0 when the bytes there are no such sequence.
+std::pair<char32_t, std::size_t> decodeUtf8(const std::string& text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || i + length > text.size())
+        return {0, 0};
+    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return {0, 0};
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return {0, 0};
+    return {cp, length};
+}
+
+}  // namespace
+
 std::string ToNarrowString(const QString& text)
 {
-    return text.toStdString();
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            appendUtf8(out, QChar::surrogateToUcs4(unit, text[++i].unicode()));
+        } else if (unit >= escapeBase + 0x80 && unit <= escapeBase + 0xFF) {
+            out += static_cast<char>(unit - escapeBase);
+        } else if (QChar::isSurrogate(unit)) {
+            appendUtf8(out, 0xFFFD);
+        } else {
+            appendUtf8(out, unit);
+        }
+    }
+    return out;
 }
 
 QString ToWideString(const std::string& text)
 {
-    return QString::fromStdString(text);
+    QString out;
+    out.reserve(static_cast<qsizetype>(text.size()));
+    for (std::size_t i = 0; i < text.size();) {
+        const auto [cp, length] = decodeUtf8(text, i);
+        if (length == 0) {
+            out += QChar(static_cast<char16_t>(escapeBase + static_cast<unsigned char>(text[i])));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            out += QChar(QChar::highSurrogate(cp));
+            out += QChar(QChar::lowSurrogate(cp));
+        } else {
+            out += QChar(static_cast<char16_t>(cp));
+        }
+        i += length;
+    }
+    return out;
 }
 
 std::optional<std::uint64_t> GetFileSize64(const std::string& path)

@@ -13,7 +13,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <cerrno>
 
 namespace {
@@ -159,6 +162,24 @@ private slots:
         QTest::mouseClick(t.form->StartBtn, Qt::LeftButton);
         QCOMPARE(QDir(t.path("data")).entryList(QDir::Files), QStringList{"x\" \"victim.gds"});
         QCOMPARE(QFileInfo::exists(t.path("data/x")), false);
+    }
+
+    void nameTheChildCannotReceiveIsSkipped()
+    {
+        FormWithTools t(recordingBrenmo, QByteArray());
+        QDir().mkpath(t.path("data"));
+        const std::string latin1 = ToNarrowString(t.path("data")) + "/caf\xe9.gds";
+        std::ofstream(latin1, std::ios::binary) << streamContent.toStdString();
+        writeFile(t.path("data/z.gds"), streamContent);
+        t.dialogs->folders.push_back(t.path("data"));
+        t.form->AddDirectoriesBtnClick();
+        QCOMPARE(t.form->FileListBox->count(), 2);
+        QTest::mouseClick(t.form->StartBtn, Qt::LeftButton);
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(ToNarrowString(t.path("data"))))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        QCOMPARE(names, (std::vector<std::string>{"caf\xe9.gds", "z.gds", "z.gdsasc"}));
     }
 
     void secondClickAbortsTheRunningChild()

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <random>
+
 class FileListTests : public QObject {
     Q_OBJECT
 
@@ -49,7 +51,32 @@ private slots:
     {
         const QString text = "/tmp/\u00e9\u4e2d\U0001F600 x.gds";
         QCOMPARE(ToWideString(ToNarrowString(text)), text);
+        QCOMPARE(ToNarrowString(text), std::string("/tmp/\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80 x.gds"));
         QCOMPARE(ToNarrowString(QString()), std::string());
+        QCOMPARE(ToWideString(std::string()), QString());
+    }
+
+    void narrowStringsKeepEveryByte()
+    {
+        std::string every;
+        for (int c = 1; c < 256; ++c)
+            every += static_cast<char>(c);
+        QCOMPARE(ToNarrowString(ToWideString(every)), every);
+
+        // Latin-1, overlong, surrogate and cut-short sequences all come back as they were.
+        for (const std::string bytes : {"caf\xe9.gds", "\xc0\xaf", "\xed\xa0\x80", "\xe4\xb8", "\xf4\x90\x80\x80",
+                                        "\xf0\x9f\x98\x80\xff"}) {
+            QCOMPARE(ToNarrowString(ToWideString(bytes)), bytes);
+        }
+        QCOMPARE(ToWideString("caf\xe9"), QString("caf") + QChar(0xDCE9));
+
+        std::mt19937 random(2026);
+        for (int n = 0; n < 2000; ++n) {
+            std::string bytes(random() % 12, '\0');
+            for (char& b : bytes)
+                b = static_cast<char>(random() % 256);
+            QCOMPARE(ToNarrowString(ToWideString(bytes)), bytes);
+        }
     }
 
     void subfoldersIncludeHiddenButNotLinks()

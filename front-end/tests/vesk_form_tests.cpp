@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <fstream>
+
 class VeskFormTests : public QObject {
     Q_OBJECT
 
@@ -228,6 +230,20 @@ private slots:
         QCOMPARE(listEntries(f), expected);
         QCOMPARE(t.dialogs->asked, QStringList{"Add Directories to Scan | no new folder"});
         QCOMPARE(totals(f)[0], QString("Files: %1").arg(expected.size()));
+    }
+
+    void folderScanKeepsNamesThatAreNotUtf8()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        const std::string latin1 = ToNarrowString(t.path("scan")) + "/caf\xe9.gds";
+        QDir().mkpath(t.path("scan"));
+        std::ofstream(latin1, std::ios::binary) << std::string(2048, 'x');
+        t.dialogs->folders.push_back(t.path("scan"));
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(f.FileListBox->count(), 1);
+        QCOMPARE(ToNarrowString(f.FileListBox->item(0)->text()), latin1);
+        QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 2 kB", "Selected Files: 0", "Size: 0 kB"}));
     }
 
     void folderScanWithNothingFoundChangesNothing()

@@ -80,10 +80,14 @@ TVeskForm::TVeskForm(QWidget* owner, const QString& programPath, std::unique_ptr
       dialogs_(dialogs ? std::move(dialogs) : std::make_unique<VeskDialogs>())
 {
     setWindowTitle(QStringLiteral("Quarnel"));
+    // A fixed window: it can be minimised and closed, never maximised.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-    File1 = menuBar()->addMenu(QStringLiteral("File"));
+    MainMenu1 = menuBar();
+    File1 = MainMenu1->addMenu(QStringLiteral("File"));
     Exit1 = File1->addAction(QStringLiteral("E&xit"));
-    About1 = menuBar()->addAction(QStringLiteral("About"));
+    About1 = MainMenu1->addAction(QStringLiteral("About"));
     connect(Exit1, &QAction::triggered, this, &TVeskForm::Exit1Click);
     connect(About1, &QAction::triggered, this, &TVeskForm::About1Click);
 
@@ -117,7 +121,7 @@ TVeskForm::TVeskForm(QWidget* owner, const QString& programPath, std::unique_ptr
     connect(Timer1, &QTimer::timeout, this, &TVeskForm::Timer1Timer);
     Timer1->start();
 
-    setFixedSize(670, 658 + menuBar()->sizeHint().height());
+    setFixedSize(670, 658 + MainMenu1->sizeHint().height());
     locateTools();
 }
 

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -40,6 +41,7 @@ public:
     ~TVeskForm() override;
 
     // Components, named by role.
+    QMenuBar* MainMenu1;
     QMenu* File1;
     QAction* Exit1;
     QAction* About1;

@@ -42,6 +42,8 @@ private slots:
         QCOMPARE(f.windowTitle(), QString("Quarnel"));
         QCOMPARE(f.centralWidget()->size() + QSize(0, f.StatusBar1->height()), QSize(670, 658));
         QCOMPARE(f.minimumSize(), f.maximumSize());
+        QVERIFY(!(f.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(f.windowFlags() & Qt::WindowMinimizeButtonHint);
         QCOMPARE(f.Panel1->width(), 215);
         const QStringList texts = {f.File1->title(), f.Exit1->text(), f.About1->text(), f.AddFilesBtn->text(),
                                    f.AddDirectoriesBtn->text(), f.IncSubDirBox->text(), f.RemoveBtn->text(),

@@ -99,6 +99,13 @@ TEST(BrenmoProgram, ThrownFailuresAreUnknownExceptions)
     EXPECT_EQ(run.err, "\nERROR[20008] \tUnknown exception. No information available.\n");
 }
 
+TEST(BrenmoProgram, AnOutputThatCannotBeWrittenIsAFailure)
+{
+    auto run = runProgram(BRENMO_PATH, {"-q", sampleInput(), "/dev/full"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "\nERROR[20008] \tUnknown exception. No information available.\n");
+}
+
 TEST(BrenmoProgram, ParseFailureGoesToStandardOutputEvenWithAnOutputFile)
 {
     std::string input = tempPath("bad.gds");

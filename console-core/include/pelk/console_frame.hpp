@@ -3,6 +3,7 @@
 // stream that discards everything, and the exception frame of main.
 #pragma once
 
+#include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -48,17 +49,7 @@ public:
 
 // Runs a program's work and reports what escapes it: an allocation failure
 // as `allocationError`, anything else (the core's C-string failures
-// included) as `unknownError` with the text "Unknown exception. No
-// information available.".
-template <class Work>
-int runReportingExceptions(std::ostream& err, int allocationError, int unknownError, Work&& work);
-
-} // namespace Pelk::core
-
-#include <new>
-
-namespace Pelk::core {
-
+// included) as `unknownError`; both end the run as a failure.
 template <class Work>
 int runReportingExceptions(std::ostream& err, int allocationError, int unknownError, Work&& work)
 {

@@ -29,7 +29,8 @@ using CountedPtr = Pelk::util::SharedPtr<int, CountingDeleter>;
     CountedPtr copy(owner);
     CountedPtr assigned;
     assigned = copy;
-    assigned = assigned;
+    CountedPtr& same = assigned;
+    assigned = same;
     return *assigned.get() + freed;
 }
 

@@ -11,5 +11,10 @@ corpus=build-fuzz/corpus/$target
 mkdir -p "$corpus"
 build-fuzz/bin/write-sample-library "$corpus/sample.gds"
 cp test-data/real/*.gds "$corpus/" 2>/dev/null || true
-build-fuzz/bin/"$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+# A target over text (calvio_text_fuzzer) brings its own seeds and words.
+name=${target%_fuzzer}
+cp fuzz/"$name"_corpus/* "$corpus/" 2>/dev/null || true
+dict=()
+[ -f fuzz/"$name".dict ] && dict=(-dict=fuzz/"$name".dict)
+build-fuzz/bin/"$target" "${dict[@]}" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 "$corpus"

@@ -40,19 +40,6 @@ void printUsage(std::ostream& err, bool withBanner)
         << "\n   -cell = cellname\tconvert only cellname cell (default all)\n";
 }
 
-namespace {
-
-bool canOpenInput(const std::string& path)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return false;
-    std::ifstream test(path, std::ios::binary);
-    return !test.fail();
-}
-
-} // namespace
-
 int runBrenmo(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
     core::CommandOptions options;
@@ -68,7 +55,7 @@ int runBrenmo(int argc, const char* const* argv, std::ostream& out, std::ostream
     return core::runReportingExceptions(err, 20007, 20008, [&]() -> int {
         if (!options.quiet)
             err << core::buildBanner(toolName) << "\n";
-        if (!canOpenInput(options.inputPath)) {
+        if (!core::canOpenInput(options.inputPath)) {
             err << core::errorLine(20005, "Cannot open input file: " + options.inputPath);
             return core::exitFailure;
         }

@@ -6,6 +6,8 @@
 #include "pelk/text_nodes.hpp"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #ifndef PELK_PLATFORM_NAME
 #define PELK_PLATFORM_NAME "Linux"
@@ -103,6 +105,15 @@ bool runOptionGrammar(CommandOptions& options, const char* begin, const char* en
     auto matchArguments = sequence(matchOptions, matchPathArgument(&options.inputPath), matchOptionalOutput);
     auto matchHelpOrArguments = alternative(matchFlagLiteral("-h", &options.help), matchArguments);
     return matchHelpOrArguments.parse(begin, end).matched;
+}
+
+bool canOpenInput(const std::string& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return false;
+    std::ifstream test(path, std::ios::binary);
+    return !test.fail();
 }
 
 std::string errorLine(int number, std::string_view message, int leadingBreaks)

@@ -37,6 +37,9 @@ bool parseCommandLine(CommandOptions& options, int argc, const char* const* argv
 bool parseOptions(const std::string& joined, CommandOptions& options);
 bool runOptionGrammar(CommandOptions& options, const char* begin, const char* end);
 
+// Whether the input can be opened for reading (a folder cannot).
+bool canOpenInput(const std::string& path);
+
 // "\n" x leadingBreaks, "ERROR[nnnnn] \t", the message, then "\n".
 std::string errorLine(int number, std::string_view message, int leadingBreaks = 1);
 std::string warningLine(int number, std::string_view message, int leadingBreaks = 1);

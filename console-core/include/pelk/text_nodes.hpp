@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pelk/blank_table.hpp"
+#include "pelk/cursor_scan.hpp"
 #include "pelk/parse_position.hpp"
 
 #include <cstdint>
@@ -42,10 +43,7 @@ struct BlankSkipParser {
     template <class Position>
     ParseResult<Position> parse(Position begin, Position end) const
     {
-        Position p = begin;
-        while (!(p == end) && isBlank(charAt(p)))
-            p = advance(p);
-        return {true, p};
+        return {true, scanWhile(begin, end, [](std::uint8_t c) { return isBlank(c); })};
     }
 };
 
@@ -65,9 +63,7 @@ struct CharRunParser {
     template <class Position>
     ParseResult<Position> parse(Position begin, Position end) const
     {
-        Position p = begin;
-        while (!(p == end) && !isStop(charAt(p)))
-            p = advance(p);
+        Position p = scanWhile(begin, end, [this](std::uint8_t c) { return !isStop(c); });
         return {!(p == begin), p};
     }
 };

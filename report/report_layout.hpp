@@ -1,0 +1,23 @@
+// dressil's report: the library summary, the unreferenced and the undefined
+// structures, and a table of each structure's own and flattened counts.
+#pragma once
+
+#include "library_report.hpp"
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+namespace Pelk::dressil {
+
+// The one stream the report is written to: standard output or the output file.
+extern std::ostream* currentOutput;
+
+// Blanks after (left-aligned) or before the text up to `width`; a longer text
+// comes back unchanged.
+std::string padColumn(const std::string& text, std::size_t width, bool leftAligned);
+
+// Writes the whole report to currentOutput; flattenAll must have run.
+void writeReport(const LibraryReport& report);
+
+} // namespace Pelk::dressil

@@ -1,0 +1,32 @@
+// calvio's conversion of one text-form file into a GDSII stream file, and
+// its command-line program around it.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+namespace Pelk::calvio {
+
+inline constexpr const char* toolName = "calvio";
+
+// Converts the file into records on `output`; a parse failure is reported
+// on `console` with an echo of the input where it happened. Returns whether
+// the whole text matched; failures of the file layer and of the record
+// writer are thrown.
+bool convertText(const std::string& cellName, const std::string& inputPath, std::ostream& output,
+                 std::ostream& console);
+
+void printUsage(std::ostream& err, bool withBanner);
+
+// The size in bytes, or -1 when it cannot be read.
+std::int64_t getFileSize(const std::string& path);
+
+// Appends zero bytes up to a multiple of 2048; does nothing when the size
+// cannot be read.
+void padTo2048(const std::string& path);
+
+// The whole program: returns the exit status.
+int runCalvio(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+} // namespace Pelk::calvio

@@ -1,0 +1,85 @@
+// calvio's writing side of the record layer: records are assembled with the
+// push operations and reach the current output in one piece each.
+#pragma once
+
+#include "pelk/stream_record.hpp"
+
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+#include <string_view>
+
+namespace Pelk::calvio {
+
+// Gathers records in front of a stream, so that a record costs a copy rather
+// than a stream call.
+class RecordOutput {
+public:
+    explicit RecordOutput(std::ostream* target) : target(target) {}
+    ~RecordOutput() { flush(); }
+    RecordOutput(const RecordOutput&) = delete;
+    RecordOutput& operator=(const RecordOutput&) = delete;
+
+    void write(const std::uint8_t* bytes, std::size_t n)
+    {
+        if (n == 0)
+            return;
+        if (n > capacity - used) {
+            flush();
+            if (n > capacity) {
+                target->write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(n));
+                return;
+            }
+        }
+        std::memcpy(buffer + used, bytes, n);
+        used += n;
+    }
+
+    void flush()
+    {
+        if (used > 0)
+            target->write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(used));
+        used = 0;
+    }
+
+private:
+    static constexpr std::size_t capacity = 1 << 16;
+    std::ostream* target;
+    std::size_t used = 0;
+    std::uint8_t buffer[capacity];
+};
+
+// The one output all record writers use; the cell filter swaps it while it
+// skips a structure.
+extern RecordOutput* currentOutput;
+
+void writeRecord(core::StreamRecord& record);
+void pushInt2(core::StreamRecord& record, std::int16_t value);
+void pushInt4(core::StreamRecord& record, std::int32_t value);
+void pushString(core::StreamRecord& record, std::string_view text);
+
+// Appends the excess-64 base-16 form of `value`. Magnitudes below the
+// smallest 8-byte real are written as zero; infinities, NaN and magnitudes
+// above the largest are thrown as "8-byte real out of range".
+void pushReal8(core::StreamRecord& record, double value);
+
+// A record of code and payload, with the length the payload gives.
+void writeRecordBytes(core::RecordCode code, const std::uint8_t* payload, std::size_t count);
+
+void writeInt2Record(const core::FixedRecord<2>& record);
+void writeInt4Record(const core::FixedRecord<4>& record);
+void writeFixed24Record(const core::FixedRecord<24>& record);
+
+// Builds the fixed record of one INT2 or INT4 value, big-endian.
+core::FixedRecord<2> int2Record(core::RecordCode code, std::int16_t value);
+core::FixedRecord<4> int4Record(core::RecordCode code, std::int32_t value);
+
+inline core::StreamRecord& startRecord(core::StreamRecord& record, core::RecordCode code)
+{
+    record.payloadLength = 0;
+    record.code = code;
+    record.payload.clear();
+    return record;
+}
+
+} // namespace Pelk::calvio

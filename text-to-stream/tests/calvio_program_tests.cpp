@@ -1,0 +1,228 @@
+#include "program_runner.hpp"
+#include "text_conversion_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Pelk::calvio::testing;
+using Pelk::testing::readWholeFile;
+using Pelk::testing::runProgram;
+
+const std::string rule(63, '=');
+const std::string banner = "\n" + rule + "\n     calvio, Version 1.3.278 Linux 64-bit\n" + rule;
+const std::string usage = "\n\nUsage: calvio [OPTIONS] <ascii file> <output file>\n"
+                          "\n   ------------------------------------"
+                          "\n\n   -h\t\t\tshow usage"
+                          "\n   -q\t\t\tsuppress logo and information messages"
+                          "\n   -cell=cellname\tconvert only cellname cell (default all)\n";
+
+const std::string sampleText = libraryWith("\n   BOUNDARY 1 0\n\tRECT (0 0, 100 50)\n   ;\n   SREF SUB \t(10 20)\n   ;");
+
+Bytes sampleRecords()
+{
+    return streamHead()
+        .bgnstr("TOP")
+        .rectangle(1, 0, 0, 100, 50)
+        .sref("SUB", {10, 20})
+        .endstr()
+        .endlib()
+        .bytes();
+}
+
+Bytes padded(Bytes b)
+{
+    b.resize((b.size() + 2047) / 2048 * 2048, 0);
+    return b;
+}
+
+std::string inputFile(const std::string& text, const std::string& name = "in.txt")
+{
+    std::string path = tempPath(name);
+    writeFile(path, text);
+    return path;
+}
+
+TEST(CalvioProgram, CommandLineErrorsShowTheUsage)
+{
+    auto none = runProgram(CALVIO_PATH, {});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, banner + "\n\nERROR[30000] \tIncorrect command line arguments.\n" + usage);
+
+    for (auto args : {std::vector<std::string>{"in.txt"}, std::vector<std::string>{"-q", "in.txt"}}) {
+        auto run = runProgram(CALVIO_PATH, args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, banner + "\n\nERROR[30002] \tNo output file specified.\n" + usage);
+    }
+    for (auto args : {std::vector<std::string>{"-h"}, std::vector<std::string>{"-h", "x"}}) {
+        auto run = runProgram(CALVIO_PATH, args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, banner + usage);
+    }
+}
+
+TEST(CalvioProgram, ConvertsAndPadsTo2048Bytes)
+{
+    std::string output = tempPath("out.gds");
+    auto loud = runProgram(CALVIO_PATH, {inputFile(sampleText), output});
+    EXPECT_EQ(loud.status, 0);
+    EXPECT_EQ(loud.err, banner + "\n");
+    EXPECT_EQ(loud.out, "");
+    EXPECT_EQ(toBytes(readWholeFile(output)), padded(sampleRecords()));
+
+    auto quiet = runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), output});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(toBytes(readWholeFile(output)), padded(sampleRecords()));
+}
+
+// A library whose records add up to `size` bytes: its one TEXT string
+// takes up what the rest leaves.
+std::pair<std::string, Bytes> libraryOfSize(std::size_t size)
+{
+    auto build = [](std::size_t length) {
+        return streamHead()
+            .bgnstr("TOP")
+            .record(0x0C00)
+            .int2(0x0D02, {5})
+            .int2(0x1602, {0})
+            .xy({{0, 0}})
+            .text(0x1906, std::string(length, 's'))
+            .endel()
+            .endstr()
+            .endlib()
+            .bytes();
+    };
+    std::size_t length = size - build(0).size();
+    std::string text = libraryWith("\n   TEXT 5 TYPE=0 \t(0 0) \"" + std::string(length, 's') + "\"\n   ;");
+    return {text, build(length)};
+}
+
+TEST(CalvioProgram, PadsOnlyUpToTheNextBlock)
+{
+    std::string output = tempPath("out.gds");
+    auto [text5000, records5000] = libraryOfSize(5000);
+    ASSERT_EQ(records5000.size(), 5000u);
+    EXPECT_EQ(runProgram(CALVIO_PATH, {"-q", inputFile(text5000), output}).status, 0);
+    Bytes want = records5000;
+    want.resize(6144, 0);
+    EXPECT_EQ(toBytes(readWholeFile(output)), want);
+
+    auto [text4096, records4096] = libraryOfSize(4096);
+    EXPECT_EQ(runProgram(CALVIO_PATH, {"-q", inputFile(text4096), output}).status, 0);
+    EXPECT_EQ(toBytes(readWholeFile(output)), records4096);
+}
+
+TEST(CalvioProgram, ParseFailureKeepsAndPadsThePartialOutput)
+{
+    std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
+    std::string text = std::string(textHead) + strct + "A\n   BOUNDARY 1 0 (1 1) ;\nENDSTR" + strct
+                     + "B\n   BOUNDARY 2 0 (2 2) ;\n   PATH 3 0 W=x (0 0) ;\nENDSTR\nENDLIB\n";
+    std::string output = tempPath("out.gds");
+    auto run = runProgram(CALVIO_PATH, {"-q", inputFile(text), output});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "");
+    std::size_t second = text.find("STRUCT [", text.find("STRUCT [") + 1);
+    EXPECT_EQ(run.out, "\n\nERROR[30011] \tParsing failed at or around position " + std::to_string(second) + ":\n"
+                           + text.substr(second, 80) + " ... \n");
+    Bytes records = streamHead()
+                        .bgnstr("A")
+                        .boundary(1, 0, {{1, 1}})
+                        .endstr()
+                        .bgnstr("B")
+                        .boundary(2, 0, {{2, 2}})
+                        .record(0x0900)
+                        .int2(0x0D02, {3})
+                        .int2(0x0E02, {0})
+                        .bytes();
+    EXPECT_EQ(toBytes(readWholeFile(output)), padded(records));
+}
+
+TEST(CalvioProgram, EchoStopsAtTheEndOfTheFile)
+{
+    std::string output = tempPath("out.gds");
+    auto empty = runProgram(CALVIO_PATH, {"-q", inputFile(""), output});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.out, "\n\nERROR[30011] \tParsing failed at or around position 0:\n\n");
+    EXPECT_EQ(readWholeFile(output), "");
+
+    std::string text = std::string(textHead) + "ENDLI";
+    auto shortTail = runProgram(CALVIO_PATH, {"-q", inputFile(text), output});
+    EXPECT_EQ(shortTail.status, 1);
+    std::size_t at = text.size() - 5;
+    EXPECT_EQ(shortTail.out, "\n\nERROR[30011] \tParsing failed at or around position " + std::to_string(at)
+                                 + ":\nENDLI\n");
+    EXPECT_EQ(toBytes(readWholeFile(output)), padded(streamHead().bytes()));
+}
+
+TEST(CalvioProgram, FilesThatCannotBeOpenedOrCreated)
+{
+    std::string output = tempPath("never.gds");
+    std::filesystem::remove(output);
+    auto missing = runProgram(CALVIO_PATH, {"-q", "/nonexistent/in.txt", output});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "\nERROR[30005] \tCannot open input file: /nonexistent/in.txt\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    auto uncreatable = runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), "/nonexistent/out.gds"});
+    EXPECT_EQ(uncreatable.status, 1);
+    EXPECT_EQ(uncreatable.err, "\nERROR[30006] \tCannot create output file: /nonexistent/out.gds\n");
+}
+
+TEST(CalvioProgram, ThrownFailuresAreReportedAndLeaveTheOutputUnpadded)
+{
+    std::string points = "\n\tXY 4097 (";
+    for (int i = 0; i < 4097; ++i)
+        points += (i ? ", " : " ") + std::to_string(i) + " 0";
+    std::string text = libraryWith("\n   BOUNDARY 1 0" + points + ")\n   ;");
+    std::string output = tempPath("out.gds");
+    auto run = runProgram(CALVIO_PATH, {"-q", inputFile(text), output});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
+    EXPECT_EQ(toBytes(readWholeFile(output)),
+              streamHead().bgnstr("TOP").record(0x0800).int2(0x0D02, {1}).int2(0x0E02, {0}).bytes());
+}
+
+TEST(CalvioProgram, CellOptionSelectsAStructure)
+{
+    std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
+    std::string text = std::string(textHead) + strct + "A\nENDSTR" + strct + "B\nENDSTR\nENDLIB\n";
+    std::string output = tempPath("out.gds");
+    auto run = runProgram(CALVIO_PATH, {"-q", "-cell", "=", "B", inputFile(text), output});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(toBytes(readWholeFile(output)), padded(streamHead().bgnstr("B").endstr().endlib().bytes()));
+}
+
+} // namespace
+
+namespace {
+
+using namespace Pelk::calvio::testing;
+
+TEST(CalvioProgram, AnOutputThatCannotBeWrittenIsAFailure)
+{
+    auto run = Pelk::testing::runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), "/dev/full"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
+}
+
+TEST(PadTo2048, DoesNothingWhereTheSizeCannotBeRead)
+{
+    std::string missing = tempPath("missing_folder") + "/out.gds";
+    Pelk::calvio::padTo2048(missing);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(Pelk::calvio::getFileSize(missing), -1);
+
+    std::string folder = tempPath("folder");
+    std::filesystem::create_directory(folder);
+    Pelk::calvio::padTo2048(folder);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    std::filesystem::remove(folder);
+}
+
+} // namespace

@@ -1,0 +1,92 @@
+// Test support: runs calvio's conversion over a text and collects the
+// records it wrote, what it said, and what it threw.
+#pragma once
+
+#include "convert_text.hpp"
+#include "record_writer.hpp"
+#include "stream_builder.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace Pelk::calvio::testing {
+
+using Pelk::testing::Bytes;
+using Pelk::testing::StreamBuilder;
+
+struct Conversion {
+    bool matched = false;
+    Bytes records;
+    std::string console;
+    std::string thrown;
+};
+
+inline std::string tempPath(const std::string& name)
+{
+    // Tests run as parallel processes: each gets its own files.
+    return (std::filesystem::temp_directory_path() / ("calvio_test_" + std::to_string(getpid()) + "_" + name)).string();
+}
+
+inline void writeFile(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+inline Bytes toBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+inline Conversion convertText(const std::string& text, const std::string& cell = "")
+{
+    std::string path = tempPath("input.txt");
+    writeFile(path, text);
+    Conversion c;
+    std::ostringstream output, console;
+    try {
+        c.matched = Pelk::calvio::convertText(cell, path, output, console);
+    } catch (const char* failure) {
+        c.thrown = failure;
+    }
+    c.records = toBytes(output.str());
+    c.console = console.str();
+    std::filesystem::remove(path);
+    return c;
+}
+
+// Runs the record writers into a byte string.
+template <class Writes>
+Bytes captureRecords(Writes writes)
+{
+    std::ostringstream out;
+    {
+        RecordOutput records(&out);
+        RecordOutput* saved = currentOutput;
+        currentOutput = &records;
+        try {
+            writes();
+        } catch (...) {
+            currentOutput = saved;
+            throw;
+        }
+        currentOutput = saved;
+    }
+    return toBytes(out.str());
+}
+
+// The library head of the texts below, and the records it stands for.
+inline constexpr const char* textHead = "VERSION 600\nLIBRARY [2010/4/17 9:05:03, 2010/4/17 9:05:03] LIB\n"
+                                        "UNITS 0.001 1e-009\n";
+
+inline StreamBuilder streamHead() { return std::move(StreamBuilder().libraryStart("LIB")); }
+
+// A library with one structure TOP holding the given element text.
+inline std::string libraryWith(const std::string& elements)
+{
+    return std::string(textHead) + "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  TOP" + elements
+         + "\n\nENDSTR\n\nENDLIB\n";
+}
+
+} // namespace Pelk::calvio::testing

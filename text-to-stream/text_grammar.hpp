@@ -1,0 +1,383 @@
+// calvio's grammar of the text form: one rule per line of the format, each
+// writing its GDSII record to the current output as soon as it matched.
+#pragma once
+
+#include "record_writer.hpp"
+#include "text_scanners.hpp"
+
+#include "pelk/console_frame.hpp"
+#include "pelk/list_nodes.hpp"
+#include "pelk/record_codes.hpp"
+
+#include <string>
+
+namespace Pelk::calvio {
+
+// The -cell name; empty when every structure is converted.
+extern std::string cellFilter;
+
+// The points of one XY record: the first 4096 as payload, and how many
+// were read, so that memory stays bounded however long the list is.
+struct PointBuffer {
+    static constexpr std::uint64_t capacity = core::maxPayload / 8;
+    std::uint64_t count = 0;
+    std::uint8_t payload[core::maxPayload];
+
+    void clear() { count = 0; }
+    void append(std::int32_t x, std::int32_t y);
+    // Writes the XY record; more points than one record holds are thrown
+    // as the record buffer's overflow.
+    void write() const;
+};
+
+// What the rules scan into. Every rule overwrites the values it reads
+// before its record is written, so nothing leaks from one attempt into
+// the next.
+struct TextValues {
+    std::int16_t int2 = 0;
+    std::int16_t int2Second = 0;
+    std::int32_t int4 = 0;
+    double real = 0;
+    double realSecond = 0;
+    DateStamps stamps{};
+    BoundedText text;
+    BoundedText structureName;
+    core::StreamRecord listRecord;
+    std::uint32_t listSlots = 0;
+    std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    PointBuffer points;
+};
+
+namespace grammar {
+
+using namespace Pelk::core;
+using Cursor = StreamCursor;
+
+// A record without payload, written as soon as its keyword matched.
+constexpr auto matchKeywordRecord(const char* keyword, RecordCode code)
+{
+    return action(matchKeyword(keyword), [code](Cursor, Cursor) { writeRecordBytes(code, nullptr, 0); });
+}
+
+template <class Node>
+constexpr auto writesInt2(Node node, RecordCode code, TextValues* v)
+{
+    return action(node, [code, v](Cursor, Cursor) { writeInt2Record(int2Record(code, v->int2)); });
+}
+
+template <class Node>
+constexpr auto writesInt4(Node node, RecordCode code, TextValues* v)
+{
+    return action(node, [code, v](Cursor, Cursor) { writeInt4Record(int4Record(code, v->int4)); });
+}
+
+// A record built in its own buffer by `fill` once the node matched.
+template <class Node, class Fill>
+constexpr auto writesBuffered(Node node, RecordCode code, Fill fill)
+{
+    return action(node, [code, fill](Cursor, Cursor) {
+        StreamRecord record;
+        fill(startRecord(record, code));
+        writeRecord(record);
+    });
+}
+
+// INT2 records that go through a record buffer rather than the fixed writer.
+template <class Node>
+constexpr auto writesBufferedInt2(Node node, RecordCode code, TextValues* v)
+{
+    return writesBuffered(node, code, [v](StreamRecord& r) { pushInt2(r, v->int2); });
+}
+
+template <class Node>
+constexpr auto writesText(Node node, RecordCode code, BoundedText* text)
+{
+    return writesBuffered(node, code, [text](StreamRecord& r) { pushString(r, text->text); });
+}
+
+template <class Node>
+constexpr auto writesStamps(Node node, RecordCode code, TextValues* v)
+{
+    return action(node, [code, v](Cursor, Cursor) {
+        FixedRecord<24> record{code, {}};
+        for (std::size_t i = 0; i < 12; ++i) {
+            auto u = static_cast<std::uint16_t>(v->stamps[i]);
+            record.payload[2 * i] = static_cast<std::uint8_t>(u >> 8);
+            record.payload[2 * i + 1] = static_cast<std::uint8_t>(u);
+        }
+        writeFixed24Record(record);
+    });
+}
+
+template <class Node>
+constexpr auto writesReals(Node node, RecordCode code, TextValues* v, bool two)
+{
+    return writesBuffered(node, code, [v, two](StreamRecord& r) {
+        pushReal8(r, v->real);
+        if (two)
+            pushReal8(r, v->realSecond);
+    });
+}
+
+// ---- Coordinates -------------------------------------------------------
+
+// parseTextXY: a rectangle, a counted point list or a single point; the
+// one XY record is written once a form matched.
+struct CoordinatesParser {
+    TextValues* v;
+
+    TextResult parse(Cursor begin, Cursor end) const;
+};
+
+constexpr CoordinatesParser parseTextXY(TextValues* v) { return {v}; }
+
+// parseTextListPoint: blanks, INT4 x, blanks, INT4 y; the point is added to
+// the record's points when both matched.
+struct ListPointParser {
+    TextValues* v;
+
+    TextResult parse(Cursor begin, Cursor end) const;
+};
+
+// ---- Elements ----------------------------------------------------------
+
+constexpr auto parseTextElflags(TextValues* v)
+{
+    return writesInt2(matchAssignInt2("EF", &v->int2), Records::ELFLAGS, v);
+}
+constexpr auto parseTextPlex(TextValues* v) { return writesInt4(matchAssignInt4("PLEX", &v->int4), Records::PLEX, v); }
+constexpr auto parseElementFlags(TextValues* v) { return sequence(optional(parseTextElflags(v)), optional(parseTextPlex(v))); }
+constexpr auto parseTextLayer(TextValues* v) { return writesInt2(matchSpacedInt2(&v->int2), Records::LAYER, v); }
+constexpr auto parseTextDatatype(TextValues* v) { return writesInt2(matchSpacedInt2(&v->int2), Records::DATATYPE, v); }
+constexpr auto parseTextPathtype(TextValues* v)
+{
+    return writesInt2(matchAssignInt2("PT", &v->int2), Records::PATHTYPE, v);
+}
+constexpr auto parseTextWidth(TextValues* v) { return writesInt4(matchAssignInt4("W", &v->int4), Records::WIDTH, v); }
+constexpr auto parseTextSname(TextValues* v) { return writesText(matchBlankedWord(&v->text), Records::SNAME, &v->text); }
+
+constexpr auto parseTextTransform(TextValues* v)
+{
+    auto strans = writesBufferedInt2(matchAssignInt2("STRANS", &v->int2), Records::STRANS, v);
+    auto mag = writesReals(matchAssignReal("M", &v->real), Records::MAG, v, false);
+    auto angle = writesReals(matchAssignReal("A", &v->real), Records::ANGLE, v, false);
+    return optional(sequence(strans, optional(mag), optional(angle)));
+}
+
+constexpr auto parseTextBoundary(TextValues* v)
+{
+    return sequence(matchKeywordRecord("BOUNDARY", Records::BOUNDARY), parseElementFlags(v), parseTextLayer(v),
+                    parseTextDatatype(v), parseTextXY(v));
+}
+
+constexpr auto parseTextPath(TextValues* v)
+{
+    auto bgnExtn = writesInt4(matchAssignInt4("BGNEXTN", &v->int4), Records::BGNEXTN, v);
+    auto endExtn = writesInt4(matchAssignInt4("ENDEXTN", &v->int4), Records::ENDEXTN, v);
+    return sequence(matchKeywordRecord("PATH", Records::PATH), parseElementFlags(v), parseTextLayer(v),
+                    parseTextDatatype(v), optional(parseTextPathtype(v)), optional(parseTextWidth(v)),
+                    optional(bgnExtn), optional(endExtn), parseTextXY(v));
+}
+
+constexpr auto parseTextSref(TextValues* v)
+{
+    return sequence(matchKeywordRecord("SREF", Records::SREF), parseElementFlags(v), parseTextSname(v),
+                    parseTextTransform(v), parseTextXY(v));
+}
+
+constexpr auto parseTextAref(TextValues* v)
+{
+    auto colrowText = sequence(matchKeyword("COLROW"), skipBlanks(), matchLiteral("="), skipBlanks(),
+                               parseInt2(&v->int2), skipBlanks(), matchChar(':'), skipBlanks(),
+                               parseInt2(&v->int2Second));
+    auto colrow = writesBuffered(colrowText, Records::COLROW, [v](StreamRecord& r) {
+        pushInt2(r, v->int2);
+        pushInt2(r, v->int2Second);
+    });
+    return sequence(matchKeywordRecord("AREF", Records::AREF), parseElementFlags(v), parseTextSname(v),
+                    parseTextTransform(v), colrow, parseTextXY(v));
+}
+
+constexpr auto parseTextText(TextValues* v)
+{
+    auto texttype = writesInt2(matchAssignInt2("TYPE", &v->int2), Records::TEXTTYPE, v);
+    auto presentation = writesInt2(matchAssignInt2("PRES", &v->int2), Records::PRESENTATION, v);
+    auto string = writesText(
+        sequence(skipBlanks(), matchChar('"'), captureText(matchQuotedText(), &v->text), matchChar('"')),
+        Records::STRING, &v->text);
+    return sequence(matchKeywordRecord("TEXT", Records::TEXT), parseElementFlags(v), parseTextLayer(v), texttype,
+                    optional(presentation), optional(parseTextPathtype(v)), optional(parseTextWidth(v)),
+                    parseTextTransform(v), parseTextXY(v), string);
+}
+
+constexpr auto parseTextNode(TextValues* v)
+{
+    auto nodetype = writesBufferedInt2(matchAssignInt2("NT", &v->int2), Records::NODETYPE, v);
+    return sequence(matchKeywordRecord("NODE", Records::NODE), parseElementFlags(v), parseTextLayer(v), nodetype,
+                    parseTextXY(v));
+}
+
+constexpr auto parseTextBox(TextValues* v)
+{
+    auto boxtype = writesBufferedInt2(matchAssignInt2("BT", &v->int2), Records::BOXTYPE, v);
+    return sequence(matchKeywordRecord("BOX", Records::BOX), parseElementFlags(v), parseTextLayer(v), boxtype,
+                    parseTextXY(v));
+}
+
+constexpr auto parseTextProperty(TextValues* v)
+{
+    auto attr = writesBufferedInt2(matchKeywordInt2("PROP", &v->int2), Records::PROPATTR, v);
+    auto value = writesText(matchBlankedWord(&v->text), Records::PROPVALUE, &v->text);
+    return sequence(attr, value);
+}
+
+constexpr auto parseTextElement(TextValues* v)
+{
+    auto kind = alternative(parseTextBoundary(v), parseTextPath(v), parseTextSref(v), parseTextAref(v),
+                            parseTextText(v), parseTextNode(v), parseTextBox(v));
+    return sequence(kind, repeat(parseTextProperty(v), 0, unbounded), matchKeywordRecord(";", Records::ENDEL));
+}
+
+// ---- Structures --------------------------------------------------------
+
+constexpr auto parseTextStructHeader(TextValues* v)
+{
+    return writesStamps(matchDateStamps("STRUCT", &v->stamps), Records::BGNSTR, v);
+}
+
+constexpr auto parseTextStructureRest(TextValues* v)
+{
+    return sequence(optional(matchKeywordRecord("STRCLASS", Records::STRCLASS)),
+                    repeat(parseTextElement(v), 0, unbounded), matchKeywordRecord("ENDSTR", Records::ENDSTR));
+}
+
+constexpr auto parseWholeTextStructure(TextValues* v)
+{
+    auto name = writesText(matchBlankedWord(&v->text), Records::STRNAME, &v->text);
+    return sequence(parseTextStructHeader(v), name, parseTextStructureRest(v));
+}
+
+constexpr auto parseTextStructureHeader(TextValues* v)
+{
+    return sequence(parseTextStructHeader(v), matchBlankedWord(&v->structureName));
+}
+
+// parseTextStructure: with a -cell filter every structure's head is read
+// into a discarding output to learn its name; a selected structure is then
+// read again from its start into the real output.
+template <class Whole, class Head, class Rest>
+struct FilteredStructureParser {
+    Whole whole;
+    Head head;
+    Rest rest;
+    BoundedText* name;
+
+    TextResult parse(Cursor begin, Cursor end) const
+    {
+        if (cellFilter.empty())
+            return whole.parse(begin, end);
+        RecordOutput* saved = currentOutput;
+        EmptyStream discard;
+        RecordOutput discarded(&discard);
+        struct Restore {
+            RecordOutput* saved;
+            ~Restore() { currentOutput = saved; }
+        } restore{saved};
+        currentOutput = &discarded;
+        TextResult headResult = head.parse(begin, end);
+        if (!headResult.matched)
+            return headResult;
+        if (name->complete && name->text == cellFilter) {
+            currentOutput = saved;
+            return whole.parse(begin, end);
+        }
+        return rest.parse(headResult.end, end);
+    }
+};
+
+constexpr auto parseTextStructure(TextValues* v)
+{
+    auto whole = parseWholeTextStructure(v);
+    auto head = parseTextStructureHeader(v);
+    auto rest = parseTextStructureRest(v);
+    return FilteredStructureParser<decltype(whole), decltype(head), decltype(rest)>{whole, head, rest,
+                                                                                     &v->structureName};
+}
+
+// ---- Library -----------------------------------------------------------
+
+// A list line (LIBSECUR, REFLIBS, FONTS): the record is started when the
+// keyword matched, filled item by item, and written after the last item.
+template <class Item, class Finish>
+constexpr auto matchListLine(const char* keyword, RecordCode code, Item item, Finish finish, TextValues* v)
+{
+    auto start = action(matchKeyword(keyword), [code, v](Cursor, Cursor) {
+        startRecord(v->listRecord, code);
+        v->listSlots = 0;
+    });
+    return action(sequence(start, skipBlanks(), list(item, ' ', 0, unbounded)), finish);
+}
+
+// One name per 44-byte slot; a longer name has no place in the record.
+void appendNameSlot(TextValues* v);
+void padNameSlots(TextValues* v, std::uint32_t minimumSlots);
+
+constexpr auto parseTextNameList(const char* keyword, RecordCode code, std::uint32_t minimumSlots, TextValues* v)
+{
+    auto item = action(captureWord(&v->text), [v](Cursor, Cursor) { appendNameSlot(v); });
+    return matchListLine(keyword, code, item, [v, minimumSlots](Cursor, Cursor) { padNameSlots(v, minimumSlots); }, v);
+}
+
+constexpr auto parseTextLibSecur(TextValues* v)
+{
+    auto item = action(sequence(skipBlanks(), parseInt2(&v->int2)),
+                       [v](Cursor, Cursor) { pushInt2(v->listRecord, v->int2); });
+    return matchListLine("LIBSECUR", Records::LIBSECUR, item, [v](Cursor, Cursor) { writeRecord(v->listRecord); }, v);
+}
+
+constexpr auto parseTextFormat(TextValues* v)
+{
+    auto format = writesInt2(sequence(matchKeyword("FORMAT"), skipBlanks(), parseInt2(&v->int2)), Records::FORMAT, v);
+    auto mask = writesText(sequence(matchKeyword("MASK"), skipBlanks(), captureWord(&v->text)), Records::MASK, &v->text);
+    auto maskGroup = sequence(repeat(mask, 1, unbounded), matchKeywordRecord("ENDMASK", Records::ENDMASKS));
+    return sequence(format, optional(maskGroup));
+}
+
+constexpr auto parseTextLibraryHeader(TextValues* v)
+{
+    auto version = writesInt2(sequence(matchKeyword("VERSION"), skipBlanks(), parseInt2(&v->int2)), Records::HEADER, v);
+    auto bgnlib = writesStamps(matchDateStamps("LIBRARY", &v->stamps), Records::BGNLIB, v);
+    auto libdirsize =
+        writesInt2(sequence(matchKeyword("LIBDIRSIZE"), skipBlanks(), parseInt2(&v->int2)), Records::LIBDIRSIZE, v);
+    auto srfname =
+        writesText(sequence(matchKeyword("SRFNAME"), skipBlanks(), captureWord(&v->text)), Records::SRFNAME, &v->text);
+    auto libname = writesText(matchBlankedWord(&v->text), Records::LIBNAME, &v->text);
+    auto attrtable = writesText(sequence(matchKeyword("ATTRTABLE"), skipBlanks(), captureWord(&v->text)),
+                                Records::ATTRTABLE, &v->text);
+    auto generations = writesBufferedInt2(sequence(matchKeyword("GENERATIONS"), skipBlanks(), parseInt2(&v->int2)),
+                                          Records::GENERATIONS, v);
+    return sequence(version, bgnlib, optional(libdirsize), optional(srfname), optional(parseTextLibSecur(v)), libname,
+                    optional(parseTextNameList("REFLIBS", Records::REFLIBS, 2, v)),
+                    optional(parseTextNameList("FONTS", Records::FONTS, 4, v)), optional(attrtable),
+                    optional(generations), optional(parseTextFormat(v)));
+}
+
+constexpr auto parseTextUnits(TextValues* v)
+{
+    return writesReals(
+        sequence(matchKeyword("UNITS"), skipBlanks(), parseReal(&v->real), skipBlanks(), parseReal(&v->realSecond)),
+        Records::UNITS, v, true);
+}
+
+constexpr auto parseTextLibrary(TextValues* v)
+{
+    return sequence(parseTextLibraryHeader(v), parseTextUnits(v), repeat(parseTextStructure(v), 0, unbounded),
+                    matchKeywordRecord("ENDLIB", Records::ENDLIB));
+}
+
+} // namespace grammar
+
+// Runs the whole grammar between two cursors.
+TextResult runTextGrammar(StreamCursor begin, StreamCursor end);
+
+} // namespace Pelk::calvio

@@ -1,0 +1,87 @@
+// A main window in a temporary folder of its own, with the tools it should
+// find there and scripted dialogs, plus helpers to lay out test files.
+#pragma once
+
+#include "scripted_dialogs.hpp"
+#include "vesk_form.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include <memory>
+
+inline void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+inline QStringList listEntries(const TVeskForm& form)
+{
+    QStringList entries;
+    for (int i = 0; i < form.FileListBox->count(); ++i)
+        entries << form.FileListBox->item(i)->text();
+    return entries;
+}
+
+inline QStringList totals(const TVeskForm& form)
+{
+    return {form.NFilesLabel->text(), form.SizeLabel->text(), form.SelFilesLabel->text(),
+            form.SelSizeLabel->text()};
+}
+
+inline void writeScript(const QString& path, const QByteArray& script)
+{
+    writeFile(path, script);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
+struct FormWithTools {
+    // Tools that are present are plain files that cannot run.
+    FormWithTools(bool brenmo, bool calvio)
+    {
+        if (brenmo)
+            writeFile(dir.filePath("brenmo"), "#!/bin/sh\n");
+        if (calvio)
+            writeFile(dir.filePath("calvio"), "#!/bin/sh\n");
+        create(dir.filePath("vesk"));
+    }
+
+    // Stand-in tools: a script for each one given, none for a null one.
+    FormWithTools(const QByteArray& brenmoScript, const QByteArray& calvioScript)
+    {
+        if (!brenmoScript.isNull())
+            writeScript(dir.filePath("brenmo"), brenmoScript);
+        if (!calvioScript.isNull())
+            writeScript(dir.filePath("calvio"), calvioScript);
+        create(dir.filePath("vesk"));
+    }
+
+    // A window whose program file is programPath, with whatever lies beside it.
+    explicit FormWithTools(const QString& programPath) { create(programPath); }
+
+    void create(const QString& programPath)
+    {
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        form = std::make_unique<TVeskForm>(nullptr, programPath, std::move(scripted));
+    }
+
+    // Puts files into the list through the file dialog.
+    void addFiles(const QStringList& files)
+    {
+        dialogs->files.push_back(files);
+        form->AddFilesBtnClick();
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<TVeskForm> form;
+};

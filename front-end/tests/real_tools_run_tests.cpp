@@ -1,0 +1,77 @@
+// A conversion run with the real brenmo and calvio built beside vesk: the
+// outputs are exactly what the tools write when run by hand.
+#include "form_test_support.hpp"
+#include "parser_nodes.hpp"
+
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool runByHand(const QString& tool, const QString& input, const QString& output)
+{
+    QProcess process;
+    process.start(tool, {input, output});
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+}  // namespace
+
+class RealToolsRunTests : public QObject {
+    Q_OBJECT
+
+    const QString binDir = QCoreApplication::applicationDirPath();
+    QString tool(const char* name) const { return binDir + "/" + name; }
+
+private slots:
+    void initTestCase()
+    {
+        Pelk::vesk::initBlankTable();
+        if (!QFileInfo(tool("brenmo")).isExecutable() || !QFileInfo(tool("calvio")).isExecutable())
+            QSKIP("brenmo and calvio are not both part of this build");
+    }
+
+    void streamTextAndNeither()
+    {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("list/"), hand = dir.filePath("hand/");
+        QDir().mkpath(list);
+        QDir().mkpath(hand);
+        QVERIFY(QFile::copy(PELK_FIXTURES_DIR "/openram_freepdk45_dff.gds", list + "s.gds"));
+        QVERIFY(runByHand(tool("brenmo"), PELK_FIXTURES_DIR "/ihp_sg13g2_stdcell.gds", list + "t.gdsasc"));
+        writeFile(list + "n.gds", "neither a stream nor a text form\n");
+
+        QVERIFY(runByHand(tool("brenmo"), list + "s.gds", hand + "s.gdsasc"));
+        QVERIFY(runByHand(tool("calvio"), list + "t.gdsasc", hand + "t.gds2"));
+
+        FormWithTools t(binDir + "/vesk");
+        TVeskForm& f = *t.form;
+        QCOMPARE(f.BrenmoFound, true);
+        QCOMPARE(f.CalvioFound, true);
+        t.addFiles({list + "n.gds", list + "s.gds", list + "t.gdsasc"});
+        QList<int> progress;
+        connect(f.ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { progress << v; });
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+
+        QCOMPARE(readFile(list + "s.gdsasc"), readFile(hand + "s.gdsasc"));
+        QCOMPARE(readFile(list + "t.gds2"), readFile(hand + "t.gds2"));
+        QCOMPARE(QDir(list).entryList(QDir::Files), (QStringList{"n.gds", "s.gds", "s.gdsasc", "t.gds2", "t.gdsasc"}));
+        QVERIFY(progress.size() >= 2 && progress.last() == 0);
+        QVERIFY(*std::max_element(progress.begin(), progress.end()) < 100);
+        QCOMPARE(f.StartBtn->text(), QString("Start"));
+        QCOMPARE(f.TimeLabel->text(), QString("0"));
+        QCOMPARE(f.ProgressBar1->value(), 0);
+    }
+};
+
+QTEST_MAIN(RealToolsRunTests)
+#include "real_tools_run_tests.moc"

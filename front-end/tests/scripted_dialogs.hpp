@@ -1,0 +1,44 @@
+// Answers Vesk's dialogs from a script and records what was asked, so tests
+// drive the window as a user would without a real dialog opening.
+#pragma once
+
+#include "vesk_dialogs.hpp"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <deque>
+
+class ScriptedDialogs : public VeskDialogs {
+public:
+    std::deque<QStringList> files;   // one answer per file dialog; empty = cancel
+    std::deque<QString> folders;     // one answer per folder browser; empty = cancel
+    QStringList asked;               // every dialog's title, with its settings
+    QStringList messages;
+
+    QStringList chooseFiles(QFileDialog& dialog) override
+    {
+        asked << dialog.windowTitle() + " | " + dialog.nameFilters().join(" | ")
+                     + (dialog.fileMode() == QFileDialog::ExistingFiles ? " | multi" : " | single");
+        return take(files);
+    }
+
+    QString chooseFolder(QWidget*, const QString& caption, bool allowNewFolder) override
+    {
+        asked << caption + (allowNewFolder ? " | new folder" : " | no new folder");
+        return take(folders);
+    }
+
+    void showMessage(QWidget*, const QString& text) override { messages << text; }
+
+private:
+    template <class T>
+    static T take(std::deque<T>& queue)
+    {
+        if (queue.empty())
+            return T();
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
+};

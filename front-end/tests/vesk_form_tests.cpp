@@ -1,0 +1,348 @@
+#include "file_list.hpp"
+#include "form_test_support.hpp"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+#include <fstream>
+
+class VeskFormTests : public QObject {
+    Q_OBJECT
+
+    // The enabled flags of the timer's controls, in its order, as 0 and 1.
+    static QString enabledStates(const TVeskForm& f)
+    {
+        QString s;
+        for (const QWidget* w : {static_cast<const QWidget*>(f.AddFilesBtn), static_cast<const QWidget*>(f.AddDirectoriesBtn),
+                                 static_cast<const QWidget*>(f.IncSubDirBox), static_cast<const QWidget*>(f.RemoveBtn),
+                                 static_cast<const QWidget*>(f.SourceBtn), static_cast<const QWidget*>(f.DirChoiceBtn),
+                                 static_cast<const QWidget*>(f.DirNameEdit), static_cast<const QWidget*>(f.DirSelectBtn),
+                                 static_cast<const QWidget*>(f.GdsExtEdit), static_cast<const QWidget*>(f.AscExtEdit),
+                                 static_cast<const QWidget*>(f.StartBtn)})
+            s += w->isEnabled() ? '1' : '0';
+        return s;
+    }
+
+private slots:
+    void initialLayout()
+    {
+        FormWithTools t(false, false);
+        TVeskForm& f = *t.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.windowTitle(), QString("Quarnel"));
+        QCOMPARE(f.centralWidget()->size() + QSize(0, f.StatusBar1->height()), QSize(670, 658));
+        QCOMPARE(f.minimumSize(), f.maximumSize());
+        QVERIFY(!(f.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(f.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QCOMPARE(f.Panel1->width(), 215);
+        const QStringList texts = {f.File1->title(), f.Exit1->text(), f.About1->text(), f.AddFilesBtn->text(),
+                                   f.AddDirectoriesBtn->text(), f.IncSubDirBox->text(), f.RemoveBtn->text(),
+                                   f.Label5->text(), f.SourceBtn->text(), f.DirChoiceBtn->text(),
+                                   f.DirNameEdit->text(), f.Label3->text(), f.Label7->text(), f.GdsExtEdit->text(),
+                                   f.Label6->text(), f.Label8->text(), f.AscExtEdit->text(), f.StartBtn->text(),
+                                   f.Label2->text(), f.TimeLabel->text(), f.Panel3->text()};
+        QCOMPARE(texts, (QStringList{"File", "E&xit", "About", "Add Files", "Add Directories",
+                                     "Include Subdirectories", "Remove Selected", "Output options",
+                                     "source directory", "", "./", "Extension for", "GDSII files:", ".gds2",
+                                     "Extension for", "ASCII files:", ".gdsasc", "Start", "Time Left:", "", "File List:"}));
+        QCOMPARE(totals(f), (QStringList{"Files: 0", "Size: 0 kB", "Selected Files: 0", "Selected Size: 0"}));
+        QVERIFY(f.IncSubDirBox->isChecked());
+        QVERIFY(f.SourceBtn->isChecked());
+        QCOMPARE(f.ProgressBar1->value(), 0);
+        QCOMPARE(f.ProgressBar1->maximum(), 100);
+        QVERIFY(!f.Image1->pixmap().isNull());
+        QCOMPARE(f.Timer1->interval(), 100);
+        QVERIFY(f.Timer1->isActive());
+        QCOMPARE(f.State, RunIdle);
+    }
+
+    void statusBarNamesTheToolsFound_data()
+    {
+        QTest::addColumn<bool>("brenmo");
+        QTest::addColumn<bool>("calvio");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QString>("enabledWithEntry");
+        QTest::newRow("both") << true << true << "brenmo - found; calvio - found" << "11101100111";
+        QTest::newRow("brenmo only") << true << false << "brenmo - found; calvio - not found" << "11101100011";
+        QTest::newRow("calvio only") << false << true << "brenmo - not found; calvio - found" << "11101100101";
+        QTest::newRow("neither") << false << false << "brenmo - not found; calvio - not found" << "11101100000";
+    }
+
+    void statusBarNamesTheToolsFound()
+    {
+        QFETCH(bool, brenmo);
+        QFETCH(bool, calvio);
+        FormWithTools t(brenmo, calvio);
+        TVeskForm& f = *t.form;
+        QFETCH(QString, panel);
+        QCOMPARE(f.StatusPanels[1]->text(), panel);
+        QVERIFY(f.StatusPanels[0]->text().startsWith("Quarnel"));
+        QCOMPARE(f.StatusPanels[0]->width(), 250);
+        QCOMPARE(f.BrenmoPath, t.path("brenmo").toStdString());
+        QCOMPARE(f.CalvioPath, t.path("calvio").toStdString());
+        QCOMPARE(f.StartBtn->isEnabled(), brenmo || calvio);
+
+        // Adding files works with or without tools; Start follows once there is an entry.
+        writeFile(t.path("data/a.gds"), "x");
+        t.dialogs->files.push_back({t.path("data/a.gds")});
+        QTest::mouseClick(f.AddFilesBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(f), QStringList{t.path("data/a.gds")});
+        QFETCH(QString, enabledWithEntry);
+        QTRY_COMPARE(enabledStates(f), enabledWithEntry);
+    }
+
+    void timerEnablesByStateListAndOutputChoice_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("selection");
+        QTest::addColumn<bool>("ownFolder");
+        QTest::addColumn<QString>("enabled");
+        // AddFiles AddDirs IncSub Remove Source DirChoice DirName DirSelect Gds Asc Start
+        QTest::newRow("idle, empty") << 0 << 0 << false << false << "11101100110";
+        QTest::newRow("idle, empty, own folder") << 0 << 0 << false << true << "11101111110";
+        QTest::newRow("idle, entries") << 0 << 2 << false << false << "11101100111";
+        QTest::newRow("idle, selection") << 0 << 2 << true << false << "11111100111";
+        QTest::newRow("idle, selection, own folder") << 0 << 2 << true << true << "11111111111";
+        QTest::newRow("running, empty") << 1 << 0 << false << false << "00000000000";
+        QTest::newRow("running, selection, own folder") << 1 << 2 << true << true << "00000000001";
+        QTest::newRow("aborting, entries") << 2 << 2 << false << false << "00000000000";
+        QTest::newRow("aborting, selection, own folder") << 2 << 2 << true << true << "00000000000";
+    }
+
+    void timerEnablesByStateListAndOutputChoice()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        QStringList files;
+        QFETCH(int, entries);
+        for (int i = 0; i < entries; ++i) {
+            files << t.path(QString("data/%1.gds").arg(i));
+            writeFile(files.back(), "x");
+        }
+        if (!files.isEmpty()) {
+            t.dialogs->files.push_back(files);
+            f.AddFilesBtnClick();
+        }
+        QFETCH(bool, selection);
+        if (selection)
+            f.FileListBox->item(0)->setSelected(true);
+        QFETCH(bool, ownFolder);
+        if (ownFolder)
+            QTest::mouseClick(f.DirChoiceBtn, Qt::LeftButton);
+        QFETCH(int, state);
+        f.State = static_cast<RunState>(state);
+        f.Timer1Timer();
+        QFETCH(QString, enabled);
+        QCOMPARE(enabledStates(f), enabled);
+        f.State = RunIdle;
+    }
+
+    void outputChoiceEnablesTheFolderControls()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        QTest::mouseClick(f.DirChoiceBtn, Qt::LeftButton);
+        QVERIFY(f.DirNameEdit->isEnabled());
+        QVERIFY(f.DirSelectBtn->isEnabled());
+        QTest::mouseClick(f.SourceBtn, Qt::LeftButton);
+        QVERIFY(!f.DirNameEdit->isEnabled());
+        QVERIFY(!f.DirSelectBtn->isEnabled());
+    }
+
+    void folderBrowserSetsTheOutputFolder()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        QTest::mouseClick(f.DirChoiceBtn, Qt::LeftButton);
+        QStringList seen;
+        for (const QString& answer : {QString("/"), QString("/srv/out"), QString("/srv/out/"), QString()}) {
+            t.dialogs->folders.push_back(answer);
+            QTest::mouseClick(f.DirSelectBtn, Qt::LeftButton);
+            seen << f.DirNameEdit->text();
+        }
+        QCOMPARE(seen, (QStringList{"/", "/srv/out/", "/srv/out/", "/srv/out/"}));
+        QCOMPARE(t.dialogs->asked, QStringList(4, "Select Output Directory | new folder"));
+    }
+
+    void addFilesKeepsByteOrderWithoutDuplicates()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        const QString a = t.path("data/a.gds"), b = t.path("data/B.gds"), upperA = t.path("data/A.gds"),
+                      accented = t.path("data/\u00e9t\u00e9.gds");
+        for (const QString& p : {a, b, upperA, accented})
+            writeFile(p, "x");
+
+        t.dialogs->files.push_back({a, accented});
+        t.dialogs->files.push_back({});
+        t.dialogs->files.push_back({b, a, upperA});
+        QTest::mouseClick(f.AddFilesBtn, Qt::LeftButton);
+        QTest::mouseClick(f.AddFilesBtn, Qt::LeftButton);  // cancelled
+        QCOMPARE(listEntries(f), (QStringList{a, accented}));
+        QTest::mouseClick(f.AddFilesBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(f), (QStringList{upperA, b, a, accented}));
+        QCOMPARE(totals(f), (QStringList{"Files: 4", "Size: 0 kB", "Selected Files: 0", "Size: 0 kB"}));
+
+        const QString expectedDialog =
+            "Add Files to Convert | Layout Files (*.gds *.gds2 *.gdsii *.strm *.agf *.asc *.gdsasc) | All Files (*) | multi";
+        QCOMPARE(t.dialogs->asked, QStringList(3, expectedDialog));
+    }
+
+    void folderScanFindsLayoutFiles_data()
+    {
+        QTest::addColumn<bool>("subfolders");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("with subfolders") << true
+            << QStringList{"scan/.hid/z.ASC", "scan/.hidden.gdsii", "scan/X2.GDS", "scan/sub/deeper/w.agf",
+                           "scan/sub/y.strm", "scan/x.gds", "scan/z.gdsasc"};
+        QTest::newRow("without subfolders") << false
+            << QStringList{"scan/.hidden.gdsii", "scan/X2.GDS", "scan/x.gds", "scan/z.gdsasc"};
+    }
+
+    void folderScanFindsLayoutFiles()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        for (const char* name : {"scan/x.gds", "scan/X2.GDS", "scan/.hidden.gdsii", "scan/z.gdsasc", "scan/readme.txt",
+                                 "scan/gds", "scan/x.gds.bak", "scan/sub/y.strm", "scan/.hid/z.ASC",
+                                 "scan/sub/deeper/w.agf", "scan/sub/deeper/v.oas"})
+            writeFile(t.path(name), "x");
+        QDir().mkpath(t.path("scan/folder.gds"));
+        QFile::link(t.path("scan"), t.path("scan/sub/loop"));
+
+        QFETCH(bool, subfolders);
+        f.IncSubDirBox->setChecked(subfolders);
+        t.dialogs->folders.push_back(t.path("scan"));
+        QTest::mouseClick(f.AddDirectoriesBtn, Qt::LeftButton);
+        QFETCH(QStringList, names);
+        QStringList expected;
+        for (const QString& name : names)
+            expected << t.path(name);
+        QCOMPARE(listEntries(f), expected);
+        QCOMPARE(t.dialogs->asked, QStringList{"Add Directories to Scan | no new folder"});
+        QCOMPARE(totals(f)[0], QString("Files: %1").arg(expected.size()));
+    }
+
+    void folderScanKeepsNamesThatAreNotUtf8()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        const std::string latin1 = ToNarrowString(t.path("scan")) + "/caf\xe9.gds";
+        QDir().mkpath(t.path("scan"));
+        std::ofstream(latin1, std::ios::binary) << std::string(2048, 'x');
+        t.dialogs->folders.push_back(t.path("scan"));
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(f.FileListBox->count(), 1);
+        QCOMPARE(ToNarrowString(f.FileListBox->item(0)->text()), latin1);
+        QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 2 kB", "Selected Files: 0", "Size: 0 kB"}));
+    }
+
+    void folderScanWithNothingFoundChangesNothing()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        writeFile(t.path("empty/readme.txt"), "x");
+        t.dialogs->folders.push_back(t.path("empty"));
+        t.dialogs->folders.push_back(QString());
+        f.AddDirectoriesBtnClick();
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(listEntries(f), QStringList());
+        QCOMPARE(totals(f), (QStringList{"Files: 0", "Size: 0 kB", "Selected Files: 0", "Selected Size: 0"}));
+
+        // A scan merges into what the list already holds.
+        writeFile(t.path("more/a.gds"), "x");
+        t.dialogs->files.push_back({t.path("more/a.gds")});
+        f.AddFilesBtnClick();
+        t.dialogs->folders.push_back(t.path("more"));
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(listEntries(f), QStringList{t.path("more/a.gds")});
+    }
+
+    void totalsCountBytesAndSelection()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        writeFile(t.path("data/a.gds"), QByteArray(1023, 'a'));
+        writeFile(t.path("data/b.gds"), QByteArray(1025, 'b'));
+        t.dialogs->files.push_back({t.path("data/a.gds"), t.path("data/b.gds"), t.path("data/gone.gds")});
+        f.AddFilesBtnClick();
+        QCOMPARE(totals(f), (QStringList{"Files: 3", "Size: 2 kB", "Selected Files: 0", "Size: 0 kB"}));
+
+        f.FileListBox->item(0)->setSelected(true);
+        QCOMPARE(totals(f), (QStringList{"Files: 3", "Size: 2 kB", "Selected Files: 1", "Size: 0 kB"}));
+        f.FileListBox->item(1)->setSelected(true);
+        QCOMPARE(totals(f), (QStringList{"Files: 3", "Size: 2 kB", "Selected Files: 2", "Size: 2 kB"}));
+        f.FileListBox->item(1)->setSelected(false);
+        f.FileListBox->item(2)->setSelected(true);
+        QCOMPARE(totals(f), (QStringList{"Files: 3", "Size: 2 kB", "Selected Files: 2", "Size: 0 kB"}));
+    }
+
+    void deleteKeyAndRemoveButtonDropTheSelection()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        QStringList files;
+        for (const char* name : {"data/a.gds", "data/b.gds", "data/c.gds", "data/d.gds"}) {
+            files << t.path(name);
+            writeFile(files.back(), QByteArray(1024, 'x'));
+        }
+        t.dialogs->files.push_back(files);
+        f.AddFilesBtnClick();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.FileListBox->setFocus();
+
+        QTest::keyClick(f.FileListBox, Qt::Key_Delete);
+        QCOMPARE(listEntries(f), files);
+
+        f.FileListBox->item(1)->setSelected(true);
+        f.FileListBox->item(3)->setSelected(true);
+        QTest::keyClick(f.FileListBox, Qt::Key_Backspace);
+        QCOMPARE(listEntries(f), files);
+        QTest::keyClick(f.FileListBox, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(listEntries(f), (QStringList{files[0], files[2]}));
+        QCOMPARE(totals(f), (QStringList{"Files: 2", "Size: 2 kB", "Selected Files: 0", "Size: 0 kB"}));
+
+        f.FileListBox->item(0)->setSelected(true);
+        f.Timer1Timer();
+        QTest::mouseClick(f.RemoveBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(f), QStringList{files[2]});
+        QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 1 kB", "Selected Files: 0", "Size: 0 kB"}));
+    }
+
+    void closeIsRefusedDuringARun()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        for (RunState state : {RunRunning, RunAborting}) {
+            f.State = state;
+            CloseAction action = CloseAction::caFree;
+            f.FormClose(action);
+            QVERIFY(action == CloseAction::caNone);
+            f.Exit1->trigger();
+            QVERIFY(f.isVisible());
+        }
+        QCOMPARE(t.dialogs->messages, QStringList(4, "Stop running processes before closing application"));
+
+        f.State = RunIdle;
+        f.Exit1->trigger();
+        QVERIFY(!f.isVisible());
+        QCOMPARE(t.dialogs->messages.size(), 4);
+    }
+};
+
+QTEST_MAIN(VeskFormTests)
+#include "vesk_form_tests.moc"

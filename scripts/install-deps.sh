@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, if any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev qt6-base-dev libgl-dev xvfb xauth)
+packages=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev qt6-base-dev libgl-dev xvfb xauth time)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

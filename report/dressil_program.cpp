@@ -4,10 +4,9 @@
 #include "hierarchy_analysis.hpp"
 #include "report_layout.hpp"
 
-#include "pelk/console_frame.hpp"
+#include "pelk/console_program.hpp"
 #include "pelk/paged_file.hpp"
 
-#include <fstream>
 
 namespace Pelk::dressil {
 
@@ -23,58 +22,38 @@ enum MessageNumber {
     parsingFailed = 10011,
 };
 
-// Some lines end without a line feed: what follows continues them.
-std::string withoutLineFeed(std::string line)
+constexpr std::string_view usage = "\n\nUsage: dressil [OPTIONS] <gds file> [<output file>]\n"
+                                   "\n   ------------------------------------"
+                                   "\n\n   -h\t\tshow usage"
+                                   "\n   -q\t\tsuppress logo and information messages\n";
+
+bool writeLibraryReport(const core::CommandOptions& options, std::ostream& output, std::ostream& console)
 {
-    line.pop_back();
-    return line;
-}
-
-int runReport(const core::CommandOptions& options, std::ostream& console, std::ostream& errorOutput)
-{
-    if (!options.quiet)
-        errorOutput << core::buildBanner(toolName) << '\n';
-    if (options.cellGiven)
-        errorOutput << core::warningLine(cellIgnored, "'-cell' option is ignored.");
-
-    if (!std::ifstream(options.inputPath)) {
-        errorOutput << core::errorLine(cannotOpenInput, "Cannot open gds file: " + options.inputPath);
-        return core::exitFailure;
-    }
-    std::ofstream outputFile;
-    std::ostream* output = &console;
-    if (!options.outputPath.empty()) {
-        outputFile.open(options.outputPath);
-        if (!outputFile) {
-            errorOutput << core::errorLine(cannotCreateOutput, "Cannot create output file: " + options.outputPath);
-            return core::exitFailure;
-        }
-        output = &outputFile;
-    }
-
     bool matched = false;
-    LibraryReport report = analyzeStream(options.inputPath, *output, console, matched);
+    LibraryReport report = analyzeStream(options.inputPath, output, console, matched);
     flattenAll(report);
     writeReport(report);
-
-    // A full disk or a closed pipe must not pass for a finished report; like
-    // the core's own failures it ends in the catch-all line.
-    output->flush();
-    if (output->fail())
-        throw "output write error";
-    return matched ? core::exitSuccess : core::exitFailure;
+    return matched;
 }
+
+const core::ConsoleProgram dressilProgram{
+    .toolName = toolName,
+    .usage = usage,
+    .outputRequired = false,
+    .messages = {.incorrectArguments = incorrectArguments,
+                 .incorrectArgumentsText = "Incorrect command line arguments",
+                 .incorrectArgumentsEndsLine = false,
+                 .noOutputFile = 0,
+                 .cellIgnored = cellIgnored,
+                 .cannotOpenInput = cannotOpenInput,
+                 .cannotOpenInputText = "Cannot open gds file: ",
+                 .cannotCreateOutput = cannotCreateOutput,
+                 .allocationFailed = allocationFailed,
+                 .unknownException = unknownException},
+    .convert = writeLibraryReport,
+};
 
 } // namespace
-
-void printUsage(std::ostream& errorOutput, bool withBanner)
-{
-    if (withBanner)
-        errorOutput << core::buildBanner(toolName);
-    errorOutput << "\n\nUsage: dressil [OPTIONS] <gds file> [<output file>]\n"
-                << "\n   " << std::string(36, '-') << "\n\n   -h\t\tshow usage"
-                << "\n   -q\t\tsuppress logo and information messages\n";
-}
 
 LibraryReport analyzeStream(const std::string& inputPath, std::ostream& output, std::ostream& console,
                             bool& matched)
@@ -84,31 +63,15 @@ LibraryReport analyzeStream(const std::string& inputPath, std::ostream& output, 
     core::PagedFileHolder file = core::openPagedFile(inputPath);
     auto result = runReportGrammar(report, {file.get(), 0}, {file.get(), file->size()});
     matched = result.matched;
-    if (!matched) {
-        console << withoutLineFeed(core::errorLine(
-            parsingFailed, "Parsing failed at or around position " + std::to_string(result.end.offset), 2));
-    }
+    if (!matched)
+        console << core::parsingFailedLine(parsingFailed, "Parsing failed at or around position ", result.end.offset);
     core::closePagedFile(file);
     return report;
 }
 
 int runDressil(int argc, const char* const* argv, std::ostream& console, std::ostream& errorOutput)
 {
-    core::CommandOptions options;
-    if (!core::parseCommandLine(options, argc, argv)) {
-        errorOutput << core::buildBanner(toolName)
-                    << withoutLineFeed(core::errorLine(incorrectArguments, "Incorrect command line arguments", 2));
-        printUsage(errorOutput, false);
-        return core::exitUsage;
-    }
-    if (options.help) {
-        printUsage(errorOutput, true);
-        return core::exitSuccess;
-    }
-    int status = core::runReportingExceptions(errorOutput, allocationFailed, unknownException,
-                                              [&] { return runReport(options, console, errorOutput); });
-    console.flush();
-    return status;
+    return core::runConsoleProgram(dressilProgram, argc, argv, console, errorOutput);
 }
 
 } // namespace Pelk::dressil

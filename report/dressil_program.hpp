@@ -11,8 +11,6 @@ namespace Pelk::dressil {
 
 inline constexpr const char* toolName = "DRESSIL";
 
-void printUsage(std::ostream& errorOutput, bool withBanner);
-
 // Runs the counting grammar over the input and makes `output` the report's
 // stream. A parse failure is written to `console` (standard output, even when
 // the report goes to a file); the report then holds the structures matched

@@ -2,11 +2,9 @@
 
 #include "text_writers.hpp"
 
-#include "pelk/console_frame.hpp"
+#include "pelk/console_program.hpp"
 #include "pelk/paged_file.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 
 namespace Pelk::brenmo {
@@ -24,64 +22,43 @@ bool convertStream(const std::string& cellName, const std::string& inputPath, st
         result = grammar.parse(core::StreamCursor{file.get(), 0}, core::StreamCursor{file.get(), file->size()});
     }
     if (!result.matched)
-        console << "\n\nERROR[20011] \tParsing failed at position " << result.end.offset;
+        console << core::parsingFailedLine(20011, "Parsing failed at position ", result.end.offset);
     return result.matched;
 }
 
-void printUsage(std::ostream& err, bool withBanner)
-{
-    if (withBanner)
-        err << core::buildBanner(toolName);
-    err << "\n\nUsage: brenmo [OPTIONS] <gds file> [<output file>]\n"
-        << "\n   if <output file> is omitted the output is directed to the console"
-        << "\n   ------------------------------------"
-        << "\n\n   -h\t\t\tshow usage"
-        << "\n   -q\t\t\tsuppress logo and information messages"
-        << "\n   -cell = cellname\tconvert only cellname cell (default all)\n";
-}
+namespace {
+
+constexpr std::string_view usage = "\n\nUsage: brenmo [OPTIONS] <gds file> [<output file>]\n"
+                                   "\n   if <output file> is omitted the output is directed to the console"
+                                   "\n   ------------------------------------"
+                                   "\n\n   -h\t\t\tshow usage"
+                                   "\n   -q\t\t\tsuppress logo and information messages"
+                                   "\n   -cell = cellname\tconvert only cellname cell (default all)\n";
+
+const core::ConsoleProgram brenmoProgram{
+    .toolName = toolName,
+    .usage = usage,
+    .outputRequired = false,
+    .messages = {.incorrectArguments = 20000,
+                 .incorrectArgumentsText = "Incorrect command line arguments.",
+                 .incorrectArgumentsEndsLine = true,
+                 .noOutputFile = 0,
+                 .cellIgnored = 0,
+                 .cannotOpenInput = 20005,
+                 .cannotOpenInputText = "Cannot open input file: ",
+                 .cannotCreateOutput = 20006,
+                 .allocationFailed = 20007,
+                 .unknownException = 20008},
+    .convert = [](const core::CommandOptions& options, std::ostream& output, std::ostream& console) {
+        return convertStream(options.cellName, options.inputPath, output, console);
+    },
+};
+
+} // namespace
 
 int runBrenmo(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
-    core::CommandOptions options;
-    if (!core::parseCommandLine(options, argc, argv)) {
-        err << core::buildBanner(toolName) << core::errorLine(20000, "Incorrect command line arguments.", 2);
-        printUsage(err, false);
-        return core::exitUsage;
-    }
-    if (options.help) {
-        printUsage(err, true);
-        return core::exitSuccess;
-    }
-    return core::runReportingExceptions(err, 20007, 20008, [&]() -> int {
-        if (!options.quiet)
-            err << core::buildBanner(toolName) << "\n";
-        if (!core::canOpenInput(options.inputPath)) {
-            err << core::errorLine(20005, "Cannot open input file: " + options.inputPath);
-            return core::exitFailure;
-        }
-        std::ostream* output = &out;
-        static std::ofstream outputFile;
-        static char outputBuffer[1 << 16];
-        if (!options.outputPath.empty()) {
-            if (outputFile.is_open())
-                outputFile.close();
-            outputFile.clear();
-            outputFile.rdbuf()->pubsetbuf(outputBuffer, sizeof outputBuffer);
-            outputFile.open(options.outputPath, std::ios::out | std::ios::trunc);
-            if (outputFile.fail()) {
-                err << core::errorLine(20006, "Cannot create output file: " + options.outputPath);
-                return core::exitFailure;
-            }
-            output = &outputFile;
-        }
-        bool matched = convertStream(options.cellName, options.inputPath, *output, out);
-        output->flush();
-        out.flush();
-        // A full disk or a closed pipe must not pass for a finished conversion.
-        if (output->fail())
-            throw "output write error";
-        return matched ? core::exitSuccess : core::exitFailure;
-    });
+    return core::runConsoleProgram(brenmoProgram, argc, argv, out, err);
 }
 
 } // namespace Pelk::brenmo

@@ -15,8 +15,6 @@ inline constexpr const char* toolName = "brenmo";
 bool convertStream(const std::string& cellName, const std::string& inputPath, std::ostream& output,
                    std::ostream& console);
 
-void printUsage(std::ostream& err, bool withBanner);
-
 // The whole program: returns the exit status.
 int runBrenmo(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 

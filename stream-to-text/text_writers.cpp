@@ -33,7 +33,7 @@ void writeStamp(TextOutput& out, const std::uint8_t* six)
     writePadded(out, core::readInt2(six + 10));
 }
 
-// " x y" from the 8 bytes of one point, at most 23 characters.
+// " x y" from the 8 bytes of one point, at most 24 characters.
 char* writePoint(char* p, const std::uint8_t* point)
 {
     std::int32_t x = core::readInt4(point);
@@ -134,7 +134,7 @@ void writeXY(TextOutput& out, const StreamRecord& record)
     out.append(" (");
     // Points go straight into the output buffer, a bounded batch at a time.
     constexpr std::uint32_t batch = 1024;
-    constexpr std::size_t perPoint = 3 + 23;
+    constexpr std::size_t perPoint = 3 + 24;
     const std::uint32_t points = n / 8;
     const std::uint8_t* payload = record.payload.data();
     for (std::uint32_t k = 0; k < points;) {

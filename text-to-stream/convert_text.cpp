@@ -3,7 +3,7 @@
 #include "record_writer.hpp"
 #include "text_grammar.hpp"
 
-#include "pelk/console_frame.hpp"
+#include "pelk/console_program.hpp"
 #include "pelk/paged_file.hpp"
 
 #include <filesystem>
@@ -20,7 +20,7 @@ constexpr std::int64_t blockSize = 2048;
 
 void reportParseFailure(std::ostream& console, core::PagedFile& file, std::int64_t position)
 {
-    console << "\n\nERROR[30011] \tParsing failed at or around position " << position << ":\n";
+    console << core::parsingFailedLine(30011, "Parsing failed at or around position ", position) << ":\n";
     std::int64_t written = 0;
     for (std::int64_t p = position; p < file.size() && written < echoLength; ++p, ++written)
         console.put(static_cast<char>(file.byteAt(p)));
@@ -50,17 +50,6 @@ bool convertText(const std::string& cellName, const std::string& inputPath, std:
     return result.matched;
 }
 
-void printUsage(std::ostream& err, bool withBanner)
-{
-    if (withBanner)
-        err << core::buildBanner(toolName);
-    err << "\n\nUsage: calvio [OPTIONS] <ascii file> <output file>\n"
-        << "\n   ------------------------------------"
-        << "\n\n   -h\t\t\tshow usage"
-        << "\n   -q\t\t\tsuppress logo and information messages"
-        << "\n   -cell=cellname\tconvert only cellname cell (default all)\n";
-}
-
 std::int64_t getFileSize(const std::string& path)
 {
     std::error_code ec;
@@ -83,47 +72,45 @@ void padTo2048(const std::string& path)
         return;
     const char zeros[blockSize] = {};
     out.write(zeros, blockSize - rest);
+    out.close();
+    // Short padding leaves a file that other tools read as cut off.
+    if (out.fail())
+        throw "output write error";
 }
+
+namespace {
+
+constexpr std::string_view usage = "\n\nUsage: calvio [OPTIONS] <ascii file> <output file>\n"
+                                   "\n   ------------------------------------"
+                                   "\n\n   -h\t\t\tshow usage"
+                                   "\n   -q\t\t\tsuppress logo and information messages"
+                                   "\n   -cell=cellname\tconvert only cellname cell (default all)\n";
+
+const core::ConsoleProgram calvioProgram{
+    .toolName = toolName,
+    .usage = usage,
+    .outputRequired = true,
+    .messages = {.incorrectArguments = 30000,
+                 .incorrectArgumentsText = "Incorrect command line arguments.",
+                 .incorrectArgumentsEndsLine = true,
+                 .noOutputFile = 30002,
+                 .cellIgnored = 0,
+                 .cannotOpenInput = 30005,
+                 .cannotOpenInputText = "Cannot open input file: ",
+                 .cannotCreateOutput = 30006,
+                 .allocationFailed = 30007,
+                 .unknownException = 30008},
+    .convert = [](const core::CommandOptions& options, std::ostream& output, std::ostream& console) {
+        return convertText(options.cellName, options.inputPath, output, console);
+    },
+    .finishOutput = padTo2048,
+};
+
+} // namespace
 
 int runCalvio(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
-    core::CommandOptions options;
-    if (!core::parseCommandLine(options, argc, argv)) {
-        err << core::buildBanner(toolName) << core::errorLine(30000, "Incorrect command line arguments.", 2);
-        printUsage(err, false);
-        return core::exitUsage;
-    }
-    if (options.help) {
-        printUsage(err, true);
-        return core::exitSuccess;
-    }
-    if (options.outputPath.empty()) {
-        err << core::buildBanner(toolName) << core::errorLine(30002, "No output file specified.", 2);
-        printUsage(err, false);
-        return core::exitUsage;
-    }
-    return core::runReportingExceptions(err, 30007, 30008, [&]() -> int {
-        std::string cellName = options.cellName;
-        if (!options.quiet)
-            err << core::buildBanner(toolName) << "\n";
-        if (!core::canOpenInput(options.inputPath)) {
-            err << core::errorLine(30005, "Cannot open input file: " + options.inputPath);
-            return core::exitFailure;
-        }
-        std::ofstream output(options.outputPath, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (output.fail()) {
-            err << core::errorLine(30006, "Cannot create output file: " + options.outputPath);
-            return core::exitFailure;
-        }
-        bool matched = convertText(cellName, options.inputPath, output, out);
-        out.flush();
-        output.close();
-        // A full disk must not pass for a finished conversion.
-        if (output.fail())
-            throw "output write error";
-        padTo2048(options.outputPath);
-        return matched ? core::exitSuccess : core::exitFailure;
-    });
+    return core::runConsoleProgram(calvioProgram, argc, argv, out, err);
 }
 
 } // namespace Pelk::calvio

@@ -17,13 +17,11 @@ inline constexpr const char* toolName = "calvio";
 bool convertText(const std::string& cellName, const std::string& inputPath, std::ostream& output,
                  std::ostream& console);
 
-void printUsage(std::ostream& err, bool withBanner);
-
 // The size in bytes, or -1 when it cannot be read.
 std::int64_t getFileSize(const std::string& path);
 
 // Appends zero bytes up to a multiple of 2048; does nothing when the size
-// cannot be read.
+// cannot be read, and throws when the bytes cannot be written.
 void padTo2048(const std::string& path);
 
 // The whole program: returns the exit status.

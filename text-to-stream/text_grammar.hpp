@@ -287,7 +287,10 @@ struct FilteredStructureParser {
         TextResult headResult = head.parse(begin, end);
         if (!headResult.matched)
             return headResult;
-        if (name->complete && name->text == cellFilter) {
+        // A name the record cannot hold fails as it does without the filter.
+        if (!name->complete || name->text.size() > core::maxPayload)
+            return whole.parse(begin, end);
+        if (name->text == cellFilter) {
             currentOutput = saved;
             return whole.parse(begin, end);
         }

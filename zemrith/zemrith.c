@@ -73,6 +73,9 @@ ZEMRITH_API int pelk_write(int handle, const void* buffer, int count)
                 continue;
             return -1;
         }
+        /* A device that takes nothing would otherwise be asked forever. */
+        if (n == 0)
+            return done > 0 ? done : -1;
         done += (int)n;
     }
     return done;

@@ -6,8 +6,6 @@
 #include "pelk/text_nodes.hpp"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #ifndef PELK_PLATFORM_NAME
 #define PELK_PLATFORM_NAME "Linux"
@@ -64,13 +62,18 @@ std::string buildBanner(const std::string& toolName)
     return appendBannerRule(concatStrings(prependBannerRule(toolName), buildVersionLine()));
 }
 
-std::string joinArguments(int argc, const char* const* argv)
+std::optional<std::string> joinArguments(int argc, const char* const* argv)
 {
     std::string joined;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
+        const bool quoted = argument.find_first_of(" \t\n\r") != std::string_view::npos;
+        const bool quoteInside = argument.find('"') != std::string_view::npos;
+        // Read back, such an argument would be split or moved: never guess.
+        if (argument.empty() || (quoted && quoteInside) || (argument.front() == '"' && argument.find('"', 1) != std::string_view::npos))
+            return std::nullopt;
         joined += ' ';
-        if (argument.find(' ') != std::string_view::npos) {
+        if (quoted) {
             joined += '"';
             joined += argument;
             joined += '"';
@@ -83,7 +86,12 @@ std::string joinArguments(int argc, const char* const* argv)
 
 bool parseCommandLine(CommandOptions& options, int argc, const char* const* argv)
 {
-    return parseOptions(joinArguments(argc, argv), options);
+    std::optional<std::string> joined = joinArguments(argc, argv);
+    if (!joined) {
+        options = CommandOptions{};
+        return false;
+    }
+    return parseOptions(*joined, options);
 }
 
 bool parseOptions(const std::string& joined, CommandOptions& options)
@@ -105,15 +113,6 @@ bool runOptionGrammar(CommandOptions& options, const char* begin, const char* en
     auto matchArguments = sequence(matchOptions, matchPathArgument(&options.inputPath), matchOptionalOutput);
     auto matchHelpOrArguments = alternative(matchFlagLiteral("-h", &options.help), matchArguments);
     return matchHelpOrArguments.parse(begin, end).matched;
-}
-
-bool canOpenInput(const std::string& path)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return false;
-    std::ifstream test(path, std::ios::binary);
-    return !test.fail();
 }
 
 std::string errorLine(int number, std::string_view message, int leadingBreaks)

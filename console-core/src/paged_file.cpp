@@ -1,5 +1,6 @@
 #include "pelk/paged_file.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Pelk::core {
@@ -28,10 +29,14 @@ PagedFile::PagedFile(const std::string& path, const FileLibrary& lib)
         library.pelk_close(handle);
         throw "Can't open file";
     }
-    bytesValid = library.pelk_read(handle, window.get(), windowSize);
     // A failed first read must not leave a negative count that later reads trust.
-    if (bytesValid < 0)
-        bytesValid = 0;
+    bytesValid = std::max(0, clampToSize(library.pelk_read(handle, window.get(), windowSize)));
+}
+
+// Bytes a growing file gained after the size was taken are not part of it.
+std::int32_t PagedFile::clampToSize(std::int32_t count) const
+{
+    return static_cast<std::int32_t>(std::min<std::int64_t>(count, fileSize - windowStart));
 }
 
 PagedFile::~PagedFile() { library.pelk_close(handle); }
@@ -43,7 +48,7 @@ std::int32_t PagedFile::reloadWindow(std::int64_t position)
         bytesValid = 0;
         throw "file seek error";
     }
-    bytesValid = library.pelk_read(handle, window.get(), windowSize);
+    bytesValid = clampToSize(library.pelk_read(handle, window.get(), windowSize));
     if (bytesValid <= 0) {
         bytesValid = 0;
         throw "file read error";

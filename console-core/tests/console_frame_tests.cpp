@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -76,11 +77,33 @@ TEST(OptionGrammar, RejectedForms)
     expectOptions(noEquals, false, false, true, "", "-cell", "TOP");
 }
 
-TEST(OptionGrammar, JoinsArgumentsQuotingThoseWithABlank)
+TEST(OptionGrammar, JoinsArgumentsQuotingThoseWithABlankOfAnyKind)
 {
-    const char* args[] = {"prog", "a b", "c\td", "e"};
-    EXPECT_EQ(joinArguments(4, args), " \"a b\" c\td e");
-    EXPECT_EQ(joinArguments(1, args), "");
+    struct Case {
+        std::vector<const char*> args;
+        std::optional<std::string> joined;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{"a b", "c\td", "e"}, " \"a b\" \"c\td\" e"},
+        {{"x\ny", "x\ry"}, " \"x\ny\" \"x\ry\""},
+        {{"a\"b"}, " a\"b"},
+        {{"\"ab"}, " \"ab"},
+        // Whatever these became, the grammar would read other paths than given.
+        {{"a \"b"}, std::nullopt},
+        {{"a\t\"b"}, std::nullopt},
+        {{"\"a\"b"}, std::nullopt},
+        {{"a", ""}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"prog"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(joinArguments(static_cast<int>(argv.size()), argv.data()), c.joined);
+    }
+    auto tab = parse({"in.gds\tvictim"});
+    EXPECT_TRUE(tab.matched);
+    expectOptions(tab, false, false, false, "", "in.gds\tvictim", "");
+    EXPECT_FALSE(parse({"a \"b", "c"}).matched);
 }
 
 TEST(Banner, IsThreeFramedLinesWithoutFinalLineFeed)

@@ -59,6 +59,18 @@ TEST(PagedFile, WindowMovesToStartAtTheRequestedPosition)
     EXPECT_EQ(file.byteAt(11), static_cast<std::uint8_t>(11 * 7 + 3));
 }
 
+TEST(PagedFile, BytesAFileGainsAfterTheOpenAreNeverRead)
+{
+    auto path = writeFile("growing", 70000);
+    PagedFile file(path);
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(1000, 'x');
+    EXPECT_EQ(file.windowOffset(69999), 0);
+    EXPECT_EQ(file.validBytes(), 1);
+    EXPECT_EQ(file.peek(69999, 2), nullptr);
+    EXPECT_EQ(file.bytesFrom(69999).size(), 1u);
+    EXPECT_EQ(thrownText([&] { file.byteAt(70000); }), "file seek error");
+}
+
 TEST(PagedFile, MissingFileCannotBeOpened)
 {
     EXPECT_EQ(thrownText([] { PagedFile file("/nonexistent/dir/x.gds"); }), "Can't open file");

@@ -2,6 +2,7 @@
 
 #include "pelk/record_codes.hpp"
 
+#include <climits>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -289,6 +290,17 @@ TEST(ThrownFailure, OversizedRecordAndIncompletePoint)
     }));
     EXPECT_EQ(partial.thrown, "Array::at");
     EXPECT_EQ(partial.text, head + "\n\nSTRUCT [" + dates + "]  TOP\n   BOUNDARY 1 0\n\tXY 4 ( 1 2, 3 4, 5 6, 7 8,\n\t");
+}
+
+TEST(TextForm, TheWidestPointsAcrossABatchOfTheXYWriter)
+{
+    std::vector<Pelk::testing::Point> points(1025, {INT32_MIN, INT32_MIN});
+    std::string xy = "XY 1025 (";
+    for (std::size_t k = 0; k < points.size(); ++k)
+        xy += std::string(k == 0 ? "" : k % 4 == 0 ? ",\n\t" : ",") + " -2147483648 -2147483648";
+    auto c = convert(libraryWith([&](StreamBuilder& b) { b.boundary(1, 0, points); }));
+    EXPECT_TRUE(c.matched);
+    EXPECT_EQ(c.text, textWith("\n   BOUNDARY 1 0\n\t" + xy + ")\n   ;"));
 }
 
 } // namespace

@@ -209,6 +209,14 @@ TEST(CalvioProgram, AnOutputThatCannotBeWrittenIsAFailure)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
+
+    // Under a 1 KB file-size limit the records fit and the padding does not.
+    std::string output = tempPath("limited.gds");
+    std::string command = "ulimit -f 1; exec \"$0\" -q \"$1\" \"$2\"";
+    auto limited = Pelk::testing::runProgram("bash", {"-c", command, CALVIO_PATH, inputFile(sampleText), output});
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_EQ(limited.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
+    EXPECT_EQ(readWholeFile(output).size(), 1024u);
 }
 
 TEST(PadTo2048, DoesNothingWhereTheSizeCannotBeRead)

@@ -45,6 +45,9 @@ TEST(PushReal8, WritesTheExactExcess64Form)
         {1.0 / 16, "4010000000000000"},
         {std::pow(16.0, 20), "5510000000000000"},
         {std::pow(16.0, -20), "2D10000000000000"},
+        // Where the logarithm's estimate is one off and only the correction normalises.
+        {std::pow(16.0, -29), "2410000000000000"},
+        {std::pow(16.0, -31), "2210000000000000"},
         // Just below a power of 16, where the logarithm rounds up.
         {std::nextafter(16.0, 0.0), "41FFFFFFFFFFFFF8"},
         {std::nextafter(1.0, 0.0), "40FFFFFFFFFFFFF8"},

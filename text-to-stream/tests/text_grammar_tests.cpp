@@ -299,6 +299,22 @@ TEST(CellFilter, ARejectedStructureStillStopsTheConversionAtItsStart)
                                         StreamBuilder().record(0x0800).int2(0x0D02, {1}).int2(0x0E02, {0}).bytes()}));
 }
 
+TEST(CellFilter, ANameTheRecordCannotHoldFailsAsItDoesWithoutTheFilter)
+{
+    std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
+    for (std::size_t length : {Pelk::core::maxPayload + 1, Pelk::core::maxPayload + 100}) {
+        std::string name(length, 'N');
+        std::string text = std::string(textHead) + strct + name + "\nENDSTR\nENDLIB\n";
+        Conversion plain = convertText(text);
+        EXPECT_EQ(plain.thrown, "StaticVector::push_back");
+        for (const std::string& cell : {name, std::string("OTHER")}) {
+            Conversion filtered = convertText(text, cell);
+            EXPECT_EQ(filtered.thrown, plain.thrown) << length;
+            EXPECT_EQ(filtered.records, streamHead().bytes()) << length;
+        }
+    }
+}
+
 } // namespace
 
 namespace {

@@ -2,10 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+// Stands in for the C library's write, so that a test can have the
+// descriptor it names take no bytes at all.
+namespace {
+int refusingDescriptor = -1;
+}
+
+extern "C" ssize_t write(int fd, const void* buffer, size_t count)
+{
+    if (fd == refusingDescriptor)
+        return 0;
+    return syscall(SYS_write, fd, buffer, count);
+}
 
 namespace {
 
@@ -62,6 +78,18 @@ TEST(Zemrith, WritesAndCommits)
     EXPECT_EQ(pelk_commit(h), 0);
     pelk_close(h);
     EXPECT_EQ(std::filesystem::file_size(path), 5u);
+    std::filesystem::remove(path);
+}
+
+TEST(Zemrith, AWriteThatTakesNothingIsAFailureNotALoop)
+{
+    auto path = std::filesystem::temp_directory_path() / "zemrith_write_nothing";
+    int h = pelk_open(path.c_str(), 0, 0644);
+    ASSERT_GE(h, 1);
+    refusingDescriptor = h - 1;
+    EXPECT_EQ(pelk_write(h, "hello", 5), -1);
+    refusingDescriptor = -1;
+    pelk_close(h);
     std::filesystem::remove(path);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -30,15 +31,14 @@ std::string buildVersionLine();
 std::string appendBannerRule(const std::string& text);
 std::string buildBanner(const std::string& toolName);
 
-// Joins the arguments after the program name, quoting those holding a
-// blank, and runs the option grammar over the result.
-std::string joinArguments(int argc, const char* const* argv);
+// Joins the arguments after the program name, quoting those that hold a
+// blank, TAB, LF or CR, and runs the option grammar over the result. An
+// argument the joined line cannot carry as one name (empty, or needing
+// quotes around a double quote) gives no line at all.
+std::optional<std::string> joinArguments(int argc, const char* const* argv);
 bool parseCommandLine(CommandOptions& options, int argc, const char* const* argv);
 bool parseOptions(const std::string& joined, CommandOptions& options);
 bool runOptionGrammar(CommandOptions& options, const char* begin, const char* end);
-
-// Whether the input can be opened for reading (a folder cannot).
-bool canOpenInput(const std::string& path);
 
 // "\n" x leadingBreaks, "ERROR[nnnnn] \t", the message, then "\n".
 std::string errorLine(int number, std::string_view message, int leadingBreaks = 1);

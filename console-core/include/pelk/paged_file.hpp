@@ -59,6 +59,7 @@ public:
 
 private:
     std::int32_t reloadWindow(std::int64_t position);
+    std::int32_t clampToSize(std::int32_t count) const;
 
     const FileLibrary& library;
     std::int32_t handle;

@@ -32,7 +32,12 @@ using TextPosition = const char*;
 inline std::uint8_t charAt(TextPosition p) { return static_cast<std::uint8_t>(*p); }
 inline TextPosition advance(TextPosition p, std::int64_t n = 1) { return p + n; }
 inline std::int64_t distance(TextPosition from, TextPosition to) { return to - from; }
-inline void copyRange(TextPosition from, TextPosition to, std::string& target) { target.assign(from, to); }
+inline void copyRange(TextPosition from, TextPosition to, std::string& target)
+{
+    // clear and append rather than assign: g++ 12 at -O3 sees a false overlap in assign.
+    target.clear();
+    target.append(from, static_cast<std::size_t>(to - from));
+}
 
 inline std::uint8_t charAt(const StreamCursor& c) { return c.file->byteAt(c.offset); }
 inline StreamCursor advance(StreamCursor c, std::int64_t n = 1) { return {c.file, c.offset + n}; }

@@ -42,9 +42,15 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
     std::string outPath = (dir / ("run_out_" + tag)).string();
     std::string errPath = (dir / ("run_err_" + tag)).string();
     std::string command = shellQuote(program);
-    for (const auto& a : args)
-        command += " " + shellQuote(a);
-    command += " >" + shellQuote(outPath) + " 2>" + shellQuote(errPath) + " </dev/null";
+    for (const auto& a : args) {
+        command += ' ';
+        command += shellQuote(a);
+    }
+    command += " >";
+    command += shellQuote(outPath);
+    command += " 2>";
+    command += shellQuote(errPath);
+    command += " </dev/null";
     ProgramRun run;
     int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);

@@ -21,7 +21,8 @@ class ContentClassifier : public TempFolderTest {
 protected:
     std::string write(const std::string& content)
     {
-        auto path = dir / ("f" + std::to_string(count++));
+        auto path = dir / "f";
+        path += std::to_string(count++);
         std::ofstream(path, std::ios::binary) << content;
         return path.string();
     }
@@ -42,6 +43,7 @@ TEST_F(ContentClassifier, StreamHeaderIsTheFirstFourBytes)
     EXPECT_EQ(verdict(std::string("\x00\x06\x00\x02\xff\xff garbage", 12)), "stream");
     EXPECT_EQ(verdict(std::string("\x00\x06\x00", 3)), "neither");
     EXPECT_EQ(verdict(std::string("\x00\x06\x01\x02", 4)), "neither");
+    EXPECT_EQ(verdict(std::string("\x00\x06\x00\x03", 4)), "neither");
     EXPECT_EQ(verdict(std::string("\x00\x08\x00\x02", 4)), "neither");
     EXPECT_EQ(verdict(""), "neither");
 }

@@ -1,0 +1,118 @@
+#include "pelk/console_program.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace Pelk::core {
+
+namespace {
+
+void writeIncorrectArguments(const ConsoleProgram& program, std::ostream& err)
+{
+    std::string line = errorLine(program.messages.incorrectArguments, program.messages.incorrectArgumentsText, 2);
+    if (!program.messages.incorrectArgumentsEndsLine)
+        line.pop_back();
+    err << buildBanner(std::string(program.toolName)) << line << program.usage;
+}
+
+int convertChecked(const ConsoleProgram& program, const CommandOptions& options, std::ostream& console,
+                   std::ostream& err)
+{
+    const ProgramMessages& messages = program.messages;
+    if (!options.quiet)
+        err << buildBanner(std::string(program.toolName)) << '\n';
+    if (messages.cellIgnored != 0 && options.cellGiven)
+        err << warningLine(messages.cellIgnored, "'-cell' option is ignored.");
+    if (!canOpenInput(options.inputPath)) {
+        err << errorLine(messages.cannotOpenInput, std::string(messages.cannotOpenInputText) + options.inputPath);
+        return exitFailure;
+    }
+    const bool toFile = !options.outputPath.empty();
+    if (toFile && namesInputFile(options.inputPath, options.outputPath)) {
+        err << errorLine(messages.cannotCreateOutput, "Cannot create output file: " + options.outputPath);
+        return exitFailure;
+    }
+    std::ofstream file;
+    if (toFile) {
+        file.open(options.outputPath, std::ios::out | std::ios::binary | std::ios::trunc);
+        if (file.fail()) {
+            err << errorLine(messages.cannotCreateOutput, "Cannot create output file: " + options.outputPath);
+            return exitFailure;
+        }
+    }
+    std::ostream& output = toFile ? static_cast<std::ostream&>(file) : console;
+    bool matched = program.convert(options, output, console);
+    console.flush();
+    if (toFile)
+        file.close();
+    else
+        output.flush();
+    // A full disk, a size limit or a closed pipe must not pass for a finished run.
+    if (output.fail())
+        throw "output write error";
+    if (toFile && program.finishOutput)
+        program.finishOutput(options.outputPath);
+    return matched ? exitSuccess : exitFailure;
+}
+
+} // namespace
+
+int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
+                      std::ostream& err)
+{
+    // Past a file-size limit a write must fail and be reported, not end the
+    // process by a signal.
+    std::signal(SIGXFSZ, SIG_IGN);
+    CommandOptions options;
+    if (!parseCommandLine(options, argc, argv)) {
+        writeIncorrectArguments(program, err);
+        return exitUsage;
+    }
+    if (options.help) {
+        err << buildBanner(std::string(program.toolName)) << program.usage;
+        return exitSuccess;
+    }
+    if (program.outputRequired && options.outputPath.empty()) {
+        err << buildBanner(std::string(program.toolName)) << errorLine(program.messages.noOutputFile, "No output file specified.", 2)
+            << program.usage;
+        return exitUsage;
+    }
+    int status = runReportingExceptions(err, program.messages.allocationFailed, program.messages.unknownException,
+                                        [&] { return convertChecked(program, options, console, err); });
+    console.flush();
+    return status;
+}
+
+bool canOpenInput(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+bool namesInputFile(const std::string& input, const std::string& output)
+{
+    struct stat in {};
+    struct stat out {};
+    if (::stat(input.c_str(), &in) != 0 || ::stat(output.c_str(), &out) != 0)
+        return false;
+    return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+}
+
+std::string parsingFailedLine(int number, std::string_view wording, std::int64_t position)
+{
+    std::string line = errorLine(number, wording, 2);
+    line.pop_back();
+    return line + std::to_string(position);
+}
+
+} // namespace Pelk::core

@@ -363,6 +363,10 @@ void TVeskForm::AddDirectoriesBtnClick()
 
 void TVeskForm::deleteSelectedEntries()
 {
+    // The list is fixed while a run walks it: an entry removed under the run
+    // would shift the rest, and the run would pass one by unconverted.
+    if (State != RunIdle)
+        return;
     {
         const QSignalBlocker quiet(FileListBox);
         for (QListWidgetItem* item : FileListBox->selectedItems())

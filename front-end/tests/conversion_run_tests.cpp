@@ -68,6 +68,14 @@ private slots:
         QCOMPARE(NamePartOf("/a/b/"), QString());
     }
 
+    void failureTextCountsAndListsTheFailedEntries()
+    {
+        QCOMPARE(ConversionFailureText({{"/d/a.gds", "exit status 1"}}, 1),
+                 QString("1 of 1 file could not be converted:\n/d/a.gds (exit status 1)"));
+        QCOMPARE(ConversionFailureText({{"/d/a.gds", "exit status 2"}, {"/d/b c.asc", "could not be started"}}, 5),
+                 QString("2 of 5 files could not be converted:\n/d/a.gds (exit status 2)\n/d/b c.asc (could not be started)"));
+    }
+
     void progressAndTimeEstimate()
     {
         QCOMPARE(ProgressPosition(0, 0), 0);
@@ -101,6 +109,8 @@ private slots:
         QCOMPARE(QDir(t.path("data")).entryList(QDir::Files),
                  (QStringList{"a.gds", "a.gdsasc", "b two.asc", "b two.gds2", "c.gds"}));
         QCOMPARE(progress, (QList<int>{25, 50, 0}));
+        // Everything started converted; the skipped file is no failure.
+        QCOMPARE(t.dialogs->messages, QStringList());
         QCOMPARE(f.StartBtn->text(), QString("Start"));
         QVERIFY(f.StartBtn->isEnabled());
         QCOMPARE(f.TimeLabel->text(), QString("0"));
@@ -149,37 +159,114 @@ private slots:
         QTest::mouseClick(f.StartBtn, Qt::LeftButton);
         QCOMPARE(QDir(broken.path("data")).entryList(QDir::Files), (QStringList{"a.gds", "b.asc", "b.gds2"}));
         QCOMPARE(progress, (QList<int>{50, 0}));
-        QCOMPARE(broken.dialogs->messages, QStringList());
+        QCOMPARE(calvioOnly.dialogs->messages, QStringList());
+        QCOMPARE(broken.dialogs->messages,
+                 QStringList{"1 of 2 files could not be converted:\n" + broken.path("data/a.gds") + " (could not be started)"});
+        QCOMPARE(broken.dialogs->messageParents, QList<QWidget*>{&f});
         QCOMPARE(f.State, RunIdle);
     }
 
-    void pathWithAQuoteIsNeverSplitIntoOtherFiles()
+    void aFailingToolIsReportedOnceTheRunEnds()
+    {
+        // calvio writes part of its output, then fails.
+        FormWithTools t(recordingBrenmo, QByteArray("#!/bin/sh\nprintf partial > \"$2\"\nexit 1\n"));
+        TVeskForm& f = *t.form;
+        writeFile(t.path("data/a.gds"), streamContent);
+        writeFile(t.path("data/b.asc"), textContent);
+        writeFile(t.path("data/c.gds"), streamContent);
+        t.addFiles({t.path("data/a.gds"), t.path("data/b.asc"), t.path("data/c.gds")});
+
+        QList<int> progress;
+        connect(f.ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { progress << v; });
+        // The message comes once the run is over and the window is idle again.
+        QStringList atMessage;
+        t.dialogs->onMessage = [&] {
+            atMessage << QString("state %1").arg(f.State) << f.StartBtn->text() << f.TimeLabel->text()
+                      << QString::number(f.ProgressBar1->value());
+        };
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+
+        QCOMPARE(atMessage, (QStringList{"state 0", "Start", "0", "0"}));
+        QCOMPARE(t.dialogs->messages,
+                 QStringList{"1 of 3 files could not be converted:\n" + t.path("data/b.asc") + " (exit status 1)"});
+        QCOMPARE(t.dialogs->messageParents, QList<QWidget*>{&f});
+        // The run went on after the failure, and counted the failed file as done.
+        QCOMPARE(readFile(t.path("data/c.gdsasc")), recorded("brenmo", t.path("data/c.gds"), t.path("data/c.gdsasc")));
+        QCOMPARE(readFile(t.path("data/b.gds2")), QByteArray("partial"));
+        QCOMPARE(progress, (QList<int>{33, 66, 100, 0}));
+        QCOMPARE(f.StartBtn->text(), QString("Start"));
+        QVERIFY(f.StartBtn->isEnabled());
+        QCOMPARE(f.State, RunIdle);
+    }
+
+    void everyKindOfFailureIsListedWithItsStatus()
+    {
+        // brenmo fails by exit status or by a signal as the input's name says;
+        // calvio cannot be started at all.
+        FormWithTools t(QByteArray("#!/bin/sh\ncase \"$1\" in\n*three*) exit 3 ;;\n*signal*) kill -9 $$ ;;\nesac\n"
+                                   "printf '%s\\n' brenmo \"$@\" > \"$2\"\n"),
+                        QByteArray("#!/bin/sh\n"));
+        QFile::setPermissions(t.path("calvio"), QFile::ReadOwner | QFile::WriteOwner);
+        TVeskForm& f = *t.form;
+        QVERIFY(f.CalvioFound);
+        for (const char* name : {"data/a.gds", "data/three.gds", "data/signal.gds"})
+            writeFile(t.path(name), streamContent);
+        writeFile(t.path("data/text.asc"), textContent);
+        writeFile(t.path("data/neither.gds"), QByteArray(100, 'n'));
+        t.addFiles({t.path("data/a.gds"), t.path("data/three.gds"), t.path("data/signal.gds"), t.path("data/text.asc"),
+                    t.path("data/neither.gds")});
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+
+        QCOMPARE(t.dialogs->messages,
+                 QStringList{"3 of 5 files could not be converted:\n"
+                             + t.path("data/signal.gds") + " (killed by signal 9)\n"
+                             + t.path("data/text.asc") + " (could not be started)\n"
+                             + t.path("data/three.gds") + " (exit status 3)"});
+        QCOMPARE(readFile(t.path("data/a.gdsasc")), recorded("brenmo", t.path("data/a.gds"), t.path("data/a.gdsasc")));
+        QCOMPARE(f.State, RunIdle);
+    }
+
+    void pathWithAQuoteConvertsUnderItsOwnName()
     {
         FormWithTools t(recordingBrenmo, QByteArray());
         const QString tricky = t.path("data/x\" \"victim.gds");
         writeFile(tricky, streamContent);
         t.addFiles({tricky});
         QTest::mouseClick(t.form->StartBtn, Qt::LeftButton);
-        QCOMPARE(QDir(t.path("data")).entryList(QDir::Files), QStringList{"x\" \"victim.gds"});
-        QCOMPARE(QFileInfo::exists(t.path("data/x")), false);
+        QCOMPARE(QDir(t.path("data")).entryList(QDir::Files), (QStringList{"x\" \"victim.gds", "x\" \"victim.gdsasc"}));
+        QCOMPARE(readFile(t.path("data/x\" \"victim.gdsasc")),
+                 recorded("brenmo", tricky, t.path("data/x\" \"victim.gdsasc")));
+        QCOMPARE(t.dialogs->messages, QStringList());
     }
 
-    void nameTheChildCannotReceiveIsSkipped()
+    void namesThatAreNotUtf8ConvertUnderTheirOwnBytes()
     {
-        FormWithTools t(recordingBrenmo, QByteArray());
+        FormWithTools t(recordingBrenmo, recordingCalvio);
         QDir().mkpath(t.path("data"));
-        const std::string latin1 = ToNarrowString(t.path("data")) + "/caf\xe9.gds";
-        std::ofstream(latin1, std::ios::binary) << streamContent.toStdString();
+        const std::string folder = ToNarrowString(t.path("data")) + "/";
+        const std::string tool = ToNarrowString(t.path("brenmo"));
+        std::ofstream(folder + "caf\xe9.gds", std::ios::binary) << streamContent.toStdString();
+        std::ofstream(folder + "\xff\"q\".asc", std::ios::binary) << textContent.toStdString();
         writeFile(t.path("data/z.gds"), streamContent);
         t.dialogs->folders.push_back(t.path("data"));
         t.form->AddDirectoriesBtnClick();
-        QCOMPARE(t.form->FileListBox->count(), 2);
+        QCOMPARE(t.form->FileListBox->count(), 3);
         QTest::mouseClick(t.form->StartBtn, Qt::LeftButton);
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(ToNarrowString(t.path("data"))))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
-        QCOMPARE(names, (std::vector<std::string>{"caf\xe9.gds", "z.gds", "z.gdsasc"}));
+        QCOMPARE(names, (std::vector<std::string>{"caf\xe9.gds", "caf\xe9.gdsasc", "z.gds", "z.gdsasc", "\xff\"q\".asc",
+                                                  "\xff\"q\".gds2"}));
+        auto bytesOf = [](const std::string& path) {
+            std::ifstream in(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        QCOMPARE(bytesOf(folder + "caf\xe9.gdsasc"),
+                 "brenmo\n" + folder + "caf\xe9.gds\n" + folder + "caf\xe9.gdsasc\n");
+        QCOMPARE(bytesOf(folder + "\xff\"q\".gds2"),
+                 "calvio\n" + folder + "\xff\"q\".asc\n" + folder + "\xff\"q\".gds2\n");
+        QCOMPARE(t.dialogs->messages, QStringList());
     }
 
     void secondClickAbortsTheRunningChild()

@@ -1,13 +1,20 @@
 // A conversion run with the real brenmo and calvio built beside vesk: the
 // outputs are exactly what the tools write when run by hand.
+#include "file_list.hpp"
 #include "form_test_support.hpp"
 #include "parser_nodes.hpp"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace {
 
@@ -70,6 +77,53 @@ private slots:
         QCOMPARE(f.StartBtn->text(), QString("Start"));
         QCOMPARE(f.TimeLabel->text(), QString("0"));
         QCOMPARE(f.ProgressBar1->value(), 0);
+    }
+
+    void namesWithQuotesSpacesAndOtherBytesConvert()
+    {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("list/"), hand = dir.filePath("hand/");
+        QDir().mkpath(list);
+        QDir().mkpath(hand);
+        const std::string folder = ToNarrowString(list);
+        const QString stream = PELK_FIXTURES_DIR "/openram_freepdk45_dff.gds";
+        QVERIFY(runByHand(tool("brenmo"), stream, hand + "s.gdsasc"));
+        QVERIFY(runByHand(tool("calvio"), hand + "s.gdsasc", hand + "t.gds2"));
+
+        // Stream files and a text form under names holding a double quote,
+        // bytes that are not UTF-8, and a blank. (Not a blank and a double
+        // quote in one name: the tools' own joining of their arguments,
+        // Part 1.104, cannot take that back apart.)
+        const std::string streams[] = {"a\"b.gds", "caf\xe9.gds", "with space.gds"};
+        const std::string text = "\xff\"t\".gdsasc";
+        for (const std::string& name : streams)
+            QVERIFY(std::filesystem::copy_file(ToNarrowString(stream), folder + name));
+        QVERIFY(std::filesystem::copy_file(ToNarrowString(hand + "s.gdsasc"), folder + text));
+
+        FormWithTools t(binDir + "/vesk");
+        TVeskForm& f = *t.form;
+        f.IncSubDirBox->setChecked(false);
+        t.dialogs->folders.push_back(dir.filePath("list"));
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(f.FileListBox->count(), 4);
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+
+        auto bytesOf = [](const std::string& path) {
+            std::ifstream in(path, std::ios::binary);
+            return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+        };
+        const std::string expectedText = bytesOf(ToNarrowString(hand + "s.gdsasc"));
+        QVERIFY(expectedText.size() > 1000);
+        for (const std::string& name : streams) {
+            const std::string output = folder + name.substr(0, name.size() - 4) + ".gdsasc";
+            QVERIFY2(bytesOf(output) == expectedText, output.c_str());
+        }
+        QVERIFY(bytesOf(folder + "\xff\"t\".gds2") == bytesOf(ToNarrowString(hand + "t.gds2")));
+        std::size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+            ++files;
+        QCOMPARE(files, std::size_t(8));
+        QCOMPARE(t.dialogs->messages, QStringList());
     }
 };
 

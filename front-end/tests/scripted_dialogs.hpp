@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 class ScriptedDialogs : public VeskDialogs {
 public:
@@ -15,6 +16,8 @@ public:
     std::deque<QString> folders;     // one answer per folder browser; empty = cancel
     QStringList asked;               // every dialog's title, with its settings
     QStringList messages;
+    QList<QWidget*> messageParents;  // the parent given with each message
+    std::function<void()> onMessage;   // called as each message is shown
 
     QStringList chooseFiles(QFileDialog& dialog) override
     {
@@ -29,7 +32,13 @@ public:
         return take(folders);
     }
 
-    void showMessage(QWidget*, const QString& text) override { messages << text; }
+    void showMessage(QWidget* parent, const QString& text) override
+    {
+        messages << text;
+        messageParents << parent;
+        if (onMessage)
+            onMessage();
+    }
 
 private:
     template <class T>

@@ -321,6 +321,78 @@ private slots:
         QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 1 kB", "Selected Files: 0", "Size: 0 kB"}));
     }
 
+    void deleteKeyAndRemoveButtonChangeNothingWhileNotIdle()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        QStringList files;
+        for (const char* name : {"data/a.gds", "data/b.gds"}) {
+            files << t.path(name);
+            writeFile(files.back(), "x");
+        }
+        t.addFiles(files);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.FileListBox->setFocus();
+        f.FileListBox->item(0)->setSelected(true);
+        for (RunState state : {RunRunning, RunAborting}) {
+            f.State = state;
+            QTest::keyClick(f.FileListBox, Qt::Key_Delete);
+            f.RemoveBtnClick();
+            QCOMPARE(listEntries(f), files);
+        }
+        f.State = RunIdle;
+        QTest::keyClick(f.FileListBox, Qt::Key_Delete);
+        QCOMPARE(listEntries(f), QStringList{files[1]});
+    }
+
+    void deletingTheRunningEntryChangesNothingAndEveryEntryConverts()
+    {
+        // The stand-in brenmo records its arguments, then holds the first
+        // entry until the test lets it go.
+        const QByteArray brenmo = "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$2\"\n"
+                                  "n=0\nwhile [ ! -e \"$(dirname \"$0\")/go\" ] && [ $n -lt 1000 ]; do sleep 0.01; n=$((n+1)); done\n";
+        FormWithTools t(brenmo, QByteArray());
+        TVeskForm& f = *t.form;
+        const QByteArray stream = QByteArray("\x00\x06\x00\x02\x02\x58", 6) + QByteArray(94, '\x11');
+        QStringList files;
+        for (const char* name : {"data/a.gds", "data/b.gds", "data/c.gds"}) {
+            files << t.path(name);
+            writeFile(files.back(), stream);
+        }
+        t.addFiles(files);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+
+        QStringList seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (!seen.isEmpty() || !QFileInfo::exists(t.path("data/a.gdsasc")))
+                return;
+            // The first entry is being converted: select it and press Delete.
+            f.FileListBox->setFocus();
+            f.FileListBox->clearSelection();
+            f.FileListBox->item(0)->setSelected(true);
+            QTest::keyClick(f.FileListBox, Qt::Key_Delete);
+            seen << listEntries(f);
+            writeFile(t.path("go"), "");
+        });
+        poll.start(10);
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+        poll.stop();
+
+        QCOMPARE(seen, files);
+        QCOMPARE(listEntries(f), files);
+        for (const QString& file : files) {
+            const QString output = QString(file).replace(".gds", ".gdsasc");
+            QFile written(output);
+            QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(output));
+            QCOMPARE(written.readAll(), (file + "\n" + output + "\n").toUtf8());
+        }
+        QCOMPARE(t.dialogs->messages, QStringList());
+        QCOMPARE(f.State, RunIdle);
+    }
+
     void closeIsRefusedDuringARun()
     {
         FormWithTools t(true, true);

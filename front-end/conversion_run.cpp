@@ -237,7 +237,7 @@ void TVeskForm::StartBtnClick()
     for (int i = 0; i < FileListBox->count() && State != RunAborting; ++i) {
         ++entriesInRun;
         // The entry is read once, before its child starts. Delete and Remove
-        // leave the list alone while State is not 0 (Part 6.102's handlers).
+        // leave the list alone while State is not 0.
         const QString entry = FileListBox->item(i)->text();
         const std::string inputPath = ToNarrowString(entry);
         const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : DirNameEdit->text();
@@ -255,9 +255,8 @@ void TVeskForm::StartBtnClick()
         }
 
         const std::string outputPath = ToNarrowString(folder + ReplaceExtension(NamePartOf(entry), extension));
-        // The specified command line is still built, but the child gets the
-        // three paths as they are: no splitting can change or lose a byte.
-        [[maybe_unused]] const std::string commandLine = ConverterCommandLine(toolPath, inputPath, outputPath);
+        // The child gets the three paths as they are: no splitting of a
+        // joined line can change or lose a byte.
         const ChildEnd end = runConverter(toolPath, inputPath, outputPath, State);
         if (const std::optional<QString> failure = failureOf(end))
             failures.push_back({entry, *failure});

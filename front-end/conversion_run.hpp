@@ -14,8 +14,8 @@ QString NamePartOf(const QString& path);
 // The name with everything from its last period replaced by extension.
 QString ReplaceExtension(const QString& name, const QString& extension);
 
-// "tool" "input" "output": the command line a converter is started with, as
-// specified. The child itself is started from the three paths as separate
+// "tool" "input" "output": the command line of a converter run, as a person
+// would type it. The child itself is started from the three paths as separate
 // arguments, never from this line split back into words.
 std::string ConverterCommandLine(const std::string& toolPath, const std::string& inputPath,
                                  const std::string& outputPath);

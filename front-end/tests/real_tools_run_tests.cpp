@@ -92,8 +92,8 @@ private slots:
 
         // Stream files and a text form under names holding a double quote,
         // bytes that are not UTF-8, and a blank. (Not a blank and a double
-        // quote in one name: the tools' own joining of their arguments,
-        // Part 1.104, cannot take that back apart.)
+        // quote in one name: the tools' own joined command line cannot
+        // carry that, and they refuse it.)
         const std::string streams[] = {"a\"b.gds", "caf\xe9.gds", "with space.gds"};
         const std::string text = "\xff\"t\".gdsasc";
         for (const std::string& name : streams)

@@ -15,18 +15,18 @@ void writePadded(TextOutput& out, std::int16_t value)
 {
     if (value < 10)
         out.append('0');
-    out.appendInt(value);
+    appendInt(out, value);
 }
 
 void writeStamp(TextOutput& out, const std::uint8_t* six)
 {
-    out.appendInt(core::readInt2(six));
+    appendInt(out, core::readInt2(six));
     out.append('/');
-    out.appendInt(core::readInt2(six + 2));
+    appendInt(out, core::readInt2(six + 2));
     out.append('/');
-    out.appendInt(core::readInt2(six + 4));
+    appendInt(out, core::readInt2(six + 4));
     out.append(' ');
-    out.appendInt(core::readInt2(six + 6));
+    appendInt(out, core::readInt2(six + 6));
     out.append(':');
     writePadded(out, core::readInt2(six + 8));
     out.append(':');
@@ -101,9 +101,9 @@ void writeXY(TextOutput& out, const StreamRecord& record)
     if (n == 8) {
         out.append(" \t(");
         std::int32_t x = core::readInt4(record, 0);
-        out.appendInt(x);
+        appendInt(out, x);
         out.append(' ');
-        out.appendInt(core::readInt4(record, 4));
+        appendInt(out, core::readInt4(record, 4));
         out.append(')');
         return;
     }
@@ -130,7 +130,7 @@ void writeXY(TextOutput& out, const StreamRecord& record)
         }
     }
     out.append("\n\tXY ");
-    out.appendUnsigned(n / 8);
+    appendUnsigned(out, n / 8);
     out.append(" (");
     // Points go straight into the output buffer, a bounded batch at a time.
     constexpr std::uint32_t batch = 1024;

@@ -3,10 +3,11 @@
 // structure whether that text reaches the output.
 #pragma once
 
-#include "text_output.hpp"
+#include "decimal_writer.hpp"
 
 #include "pelk/console_frame.hpp"
 #include "pelk/keyword_table.hpp"
+#include "pelk/output_buffer.hpp"
 #include "pelk/stream_grammar.hpp"
 #include "pelk/stream_record.hpp"
 
@@ -18,6 +19,7 @@
 namespace Pelk::brenmo {
 
 using core::EmptyStream;
+using TextOutput = core::OutputBuffer;
 using core::FixedRecord;
 using core::RecordCode;
 using core::StreamRecord;
@@ -31,6 +33,19 @@ struct Point {
 struct RectBounds {
     std::int32_t xmin, ymin, xmax, ymax;
 };
+
+// Decimal integers straight into the buffer.
+inline void appendInt(TextOutput& out, std::int32_t value)
+{
+    char* start = out.reserve(11);
+    out.commit(static_cast<std::size_t>(writeSigned(start, value) - start));
+}
+
+inline void appendUnsigned(TextOutput& out, std::uint32_t value)
+{
+    char* start = out.reserve(10);
+    out.commit(static_cast<std::size_t>(writeUnsigned(start, value) - start));
+}
 
 bool isAxisRectangle(const Point (&p)[4]);
 RectBounds rectBounds(const Point (&p)[4]);
@@ -60,7 +75,7 @@ public:
         using namespace core::Records;
         out.append(core::keywordText(Code));
         if constexpr (Code == HEADER) {
-            out.appendUnsigned(core::readUint2(record.payload.data()));
+            appendUnsigned(out, core::readUint2(record.payload.data()));
         } else if constexpr (Code == BGNLIB || Code == BGNSTR) {
             writeDateStamps(out, record.payload.data());
             out.append(Code == BGNLIB ? "]" : "]  ");
@@ -69,9 +84,9 @@ public:
             out.append(' ');
             writeReal(out, core::decodeReal8At(8, record.payload));
         } else if constexpr (Code == COLROW) {
-            out.appendInt(core::readInt2(record.payload.data()));
+            appendInt(out, core::readInt2(record.payload.data()));
             out.append(':');
-            out.appendInt(core::readInt2(record.payload.data() + 2));
+            appendInt(out, core::readInt2(record.payload.data() + 2));
         } else if constexpr (Code == MAG || Code == ANGLE) {
             writeReal(out, core::decodeReal8(record.payload.data()));
         } else if constexpr (Code == XY) {
@@ -88,9 +103,9 @@ public:
         } else if constexpr (core::payloadKind(Code) == core::PayloadKind::Ascii) {
             writeName(out, record);
         } else if constexpr (std::is_same_v<Record, FixedRecord<2>>) {
-            out.appendInt(core::readInt2(record.payload.data()));
+            appendInt(out, core::readInt2(record.payload.data()));
         } else if constexpr (std::is_same_v<Record, FixedRecord<4>>) {
-            out.appendInt(core::readInt4(record.payload.data()));
+            appendInt(out, core::readInt4(record.payload.data()));
         }
     }
 

@@ -2,6 +2,7 @@
 // push operations and reach the current output in one piece each.
 #pragma once
 
+#include "pelk/output_buffer.hpp"
 #include "pelk/stream_record.hpp"
 
 #include <cstdint>
@@ -11,43 +12,7 @@
 
 namespace Pelk::calvio {
 
-// Gathers records in front of a stream, so that a record costs a copy rather
-// than a stream call.
-class RecordOutput {
-public:
-    explicit RecordOutput(std::ostream* target) : target(target) {}
-    ~RecordOutput() { flush(); }
-    RecordOutput(const RecordOutput&) = delete;
-    RecordOutput& operator=(const RecordOutput&) = delete;
-
-    void write(const std::uint8_t* bytes, std::size_t n)
-    {
-        if (n == 0)
-            return;
-        if (n > capacity - used) {
-            flush();
-            if (n > capacity) {
-                target->write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(n));
-                return;
-            }
-        }
-        std::memcpy(buffer + used, bytes, n);
-        used += n;
-    }
-
-    void flush()
-    {
-        if (used > 0)
-            target->write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(used));
-        used = 0;
-    }
-
-private:
-    static constexpr std::size_t capacity = 1 << 16;
-    std::ostream* target;
-    std::size_t used = 0;
-    std::uint8_t buffer[capacity];
-};
+using RecordOutput = core::OutputBuffer;
 
 // The one output all record writers use; the cell filter swaps it while it
 // skips a structure.

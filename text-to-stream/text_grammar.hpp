@@ -278,7 +278,7 @@ struct FilteredStructureParser {
             return whole.parse(begin, end);
         RecordOutput* saved = currentOutput;
         EmptyStream discard;
-        RecordOutput discarded(&discard);
+        RecordOutput discarded(&discard, 1024);
         struct Restore {
             RecordOutput* saved;
             ~Restore() { currentOutput = saved; }

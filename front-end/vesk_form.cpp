@@ -1,6 +1,9 @@
 #include "vesk_form.hpp"
 
 #include "about_dialog.hpp"
+#include "content_classifier.hpp"
+#include "conversion_run.hpp"
+#include "converter_child.hpp"
 #include "file_list.hpp"
 
 #include <QApplication>
@@ -25,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -274,7 +278,7 @@ void TVeskForm::Exit1Click()
 void TVeskForm::About1Click()
 {
     try {
-        TAboutDialog dialog(nullptr, ToNarrowString(programPath_), "Quarnel 1.3", 201, false);
+        TAboutDialog dialog(nullptr, ToNarrowString(programPath_), VESK_PRODUCT_TITLE, 201, false);
         dialog.move(frameGeometry().center() - dialog.rect().center());
         dialogs_->showAbout(dialog);
     } catch (const std::exception& failure) {
@@ -423,4 +427,69 @@ void TVeskForm::UpdateTotals()
     SelSizeLabel->setText(QStringLiteral("Size: ")
                           + formatInt("%lli", static_cast<long long>(SumFileSizes(true) * perKilobyte))
                           + QStringLiteral(" kB"));
+}
+
+void TVeskForm::StartBtnClick()
+{
+    if (State == RunAborting)
+        return;
+    if (State == RunRunning) {
+        State = RunAborting;
+        StartBtn->setText(QStringLiteral("Aborting"));
+        StartBtn->setEnabled(false);
+        return;
+    }
+
+    StartBtn->setText(QStringLiteral("Abort"));
+    const double totalBytes = SumFileSizes(false);
+    double doneBytes = 0;
+    const std::time_t startTime = std::time(nullptr);
+    std::vector<ConversionFailure> failures;
+    int entriesInRun = 0;
+
+    for (int i = 0; i < FileListBox->count() && State != RunAborting; ++i) {
+        ++entriesInRun;
+        // The entry is read once, before its child starts. Delete and Remove
+        // leave the list alone while State is not 0.
+        const QString entry = FileListBox->item(i)->text();
+        const std::string inputPath = ToNarrowString(entry);
+        const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : DirNameEdit->text();
+
+        std::string toolPath;
+        QString extension;
+        if (BrenmoFound && Pelk::vesk::HasStreamHeader(inputPath)) {
+            toolPath = BrenmoPath;
+            extension = AscExtEdit->text();
+        } else if (CalvioFound && Pelk::vesk::HasTextHeader(inputPath)) {
+            toolPath = CalvioPath;
+            extension = GdsExtEdit->text();
+        } else {
+            continue;
+        }
+
+        const std::string outputPath = ToNarrowString(folder + ReplaceExtension(NamePartOf(entry), extension));
+        // The child gets the three paths as they are: no splitting of a
+        // joined line can change or lose a byte.
+        const ChildEnd end = runConverter(toolPath, inputPath, outputPath, State);
+        if (const std::optional<QString> failure = failureOf(end))
+            failures.push_back({entry, *failure});
+        if (end.kind == ChildEnd::NotStarted) {
+            State = RunIdle;
+            continue;
+        }
+
+        doneBytes += static_cast<double>(GetFileSize64(inputPath).value_or(0));
+        ProgressBar1->setValue(ProgressPosition(doneBytes, totalBytes));
+        TimeLabel->setText(TimeEstimateText(doneBytes, totalBytes, std::time(nullptr) - startTime));
+    }
+
+    State = RunIdle;
+    StartBtn->setText(QStringLiteral("Start"));
+    StartBtn->setEnabled(true);
+    TimeLabel->setText(QStringLiteral("0"));
+    ProgressBar1->setValue(0);
+
+    // A run that did not convert everything it started says so, once.
+    if (!failures.empty())
+        dialogs_->showMessage(this, ConversionFailureText(failures, entriesInRun));
 }

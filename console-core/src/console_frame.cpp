@@ -51,7 +51,8 @@ std::string prependBannerRule(const std::string& toolName)
 
 std::string buildVersionLine()
 {
-    return ", Version " + std::to_string(1) + "." + std::to_string(3) + "." + std::to_string(278) + " "
+    return ", Version " + std::to_string(PELK_VERSION_MAJOR) + "." + std::to_string(PELK_VERSION_MINOR) + "."
+         + std::to_string(PELK_VERSION_PATCH) + " "
          + platformName + " " + platformWidth;
 }
 

@@ -60,9 +60,13 @@ TEST(RecordParser, OtherCodeFailsWhereItWasTried)
 {
     StreamFixture f(StreamBuilder().endlib().endlib().bytes());
     StreamRecord record;
+    ASSERT_TRUE(RecordParser{Records::ENDLIB}.parse(f.at(0), f.end(), record).matched);
     auto r = RecordParser{Records::ENDSTR}.parse(f.at(4), f.end(), record);
     EXPECT_FALSE(r.matched);
     EXPECT_EQ(r.end.offset, 4);
+    // The record is left as the last match made it.
+    EXPECT_EQ(record.code, Records::ENDLIB);
+    EXPECT_EQ(record.payloadLength, 0);
 }
 
 TEST(RecordParser, PayloadCutShortByTheEndFailsAtTheEnd)

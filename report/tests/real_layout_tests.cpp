@@ -33,9 +33,22 @@ TEST(RealLayouts, ReportsMatchTheCheckedReports)
     }
 }
 
-ProgramRun runProgram(const std::vector<std::string>& arguments)
+ProgramRun runProgram(const std::vector<std::string>& arguments, int stackKilobytes = 0)
 {
-    return Pelk::testing::runProgram(DRESSIL_PROGRAM, arguments);
+    return Pelk::testing::runProgram(DRESSIL_PROGRAM, arguments, stackKilobytes);
+}
+
+// Within the stack brenmo and calvio run in: the grammar's record nodes share
+// one record buffer rather than each holding 32 KB in one flattened frame.
+TEST(RealLayouts, ReportedWithinTheProgramStack)
+{
+    for (const char* name : realLayouts) {
+        SCOPED_TRACE(name);
+        ProgramRun run = runProgram({"-q", layoutPath(name)}, programStackKilobytes);
+        EXPECT_EQ(run.status, 0) << "139 is a stack overflow within " << programStackKilobytes << " KB";
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, checkedReport(name));
+    }
 }
 
 TEST(DressilProgram, RunsAsAProcessWithItsExitStatuses)

@@ -112,17 +112,20 @@ TEST(RoundTrip, TheBundledSampleThroughBothPrograms)
 }
 
 // Layouts written by other tools: byte for byte, padding included, up to
-// rectangles and to reals held to more than six significant digits.
+// rectangles and to reals held to more than six significant digits. Both
+// programs run within the stack every console program is held to.
 class RealLayoutRoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealLayoutRoundTrip, ComesBackThroughBothPrograms)
 {
+    using Pelk::testing::programStackKilobytes;
     std::string gds = std::string(PELK_FIXTURES_DIR) + "/" + GetParam() + ".gds";
     std::string text = tempPath("real.txt");
     std::string back = tempPath("real_back.gds");
-    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", gds, text}).status, 0);
-    auto run = runProgram(CALVIO_PATH, {"-q", text, back});
-    EXPECT_EQ(run.status, 0);
+    const char* overflow = "139 is a stack overflow";
+    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", gds, text}, programStackKilobytes).status, 0) << overflow;
+    auto run = runProgram(CALVIO_PATH, {"-q", text, back}, programStackKilobytes);
+    EXPECT_EQ(run.status, 0) << overflow;
     EXPECT_EQ(run.out + run.err, "");
     Bytes original = toBytes(Pelk::testing::readWholeFile(gds));
     Bytes want = carriedRecords(original, true);

@@ -8,10 +8,14 @@
 
 namespace Pelk::core {
 
-// Record nodes hand their matched record to the action; other nodes hand
+// Record nodes hand their matched record to the action: one they borrow, or
+// one of their Record type that the action node provides; other nodes hand
 // the matched range.
 template <class Node>
 concept MatchesRecord = requires { typename Node::Record; };
+
+template <class Node>
+concept BorrowsRecord = requires(const Node& node) { node.matchedRecord(); };
 
 template <class Node, class Action>
 struct ActionParser {
@@ -21,7 +25,12 @@ struct ActionParser {
     template <class Position>
     ParseResult<Position> parse(Position begin, Position end) const
     {
-        if constexpr (MatchesRecord<Node>) {
+        if constexpr (BorrowsRecord<Node>) {
+            ParseResult<Position> result = node.parse(begin, end);
+            if (result.matched)
+                action(node.matchedRecord());
+            return result;
+        } else if constexpr (MatchesRecord<Node>) {
             typename Node::Record record;
             ParseResult<Position> result = node.parse(begin, end, record);
             if (result.matched)

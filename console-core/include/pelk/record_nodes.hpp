@@ -69,28 +69,49 @@ struct RecordParser {
     using Record = StreamRecord;
     RecordCode code;
 
+    // A record of another code leaves `record` as it was: the nodes tried
+    // and failed at each record write nothing.
     ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end, StreamRecord& record) const
     {
-        record.code = code;
-        record.payload.clear();
-        record.payloadLength = 0;
         detail::RecordHeader header = detail::readRecordHeader(begin, code, true);
         if (!header.codeMatches)
             return {false, begin};
-        record.payloadLength = static_cast<std::int32_t>(header.length) - 4;
+        const std::int32_t payloadLength = static_cast<std::int32_t>(header.length) - 4;
+        record.code = code;
+        record.payloadLength = payloadLength;
         StreamCursor position = advance(begin, 4);
-        if (record.payloadLength != 0) {
+        std::uint64_t n = 0;
+        if (payloadLength != 0) {
             // A length field below 4 asks for ~4 GB, which only the end
             // cursor or the record capacity can stop.
-            std::uint64_t wanted = static_cast<std::uint32_t>(record.payloadLength);
+            std::uint64_t wanted = static_cast<std::uint32_t>(payloadLength);
             std::int64_t available = std::max<std::int64_t>(0, end.offset - position.offset);
-            std::uint64_t n = std::min<std::uint64_t>(wanted, static_cast<std::uint64_t>(available));
-            record.payload.resize(n);
+            n = std::min<std::uint64_t>(wanted, static_cast<std::uint64_t>(available));
+        }
+        record.payload.resize(n);
+        if (n != 0) {
             detail::copyBytes(*begin.file, position.offset, n, record.payload.data());
             position = advance(position, static_cast<std::int64_t>(n));
         }
-        return {static_cast<std::int64_t>(record.payload.size()) == record.payloadLength, position};
+        return {static_cast<std::int64_t>(n) == payloadLength, position};
     }
+};
+
+// A record of any payload length, read into a buffer the node borrows: the
+// record nodes of a grammar share one buffer, owned by the parse run, so a
+// grammar of many such nodes needs one record's memory, not one per node.
+// The matched record stays in the buffer until the next node that shares it
+// runs, which is long enough for the action of the node that matched it.
+struct SharedRecordParser {
+    RecordCode code;
+    StreamRecord* buffer;
+
+    ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end) const
+    {
+        return RecordParser{code}.parse(begin, end, *buffer);
+    }
+
+    const StreamRecord& matchedRecord() const { return *buffer; }
 };
 
 template <std::size_t N>

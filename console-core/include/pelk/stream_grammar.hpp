@@ -6,6 +6,10 @@
 //   template <RecordCode C, ElementKind K, class Record> void onRecord(const Record&);
 //   template <ElementKind K> void onElement();   // the element kind matched
 //   void beginStructure();  void endStructure(bool matched);
+//
+// A record handed to onRecord lives only for that call: the variable-length
+// record nodes of one grammar share one record buffer, owned by the grammar
+// that parseLibrary returns for its parse run.
 #pragma once
 
 #include "pelk/action_nodes.hpp"
@@ -13,12 +17,24 @@
 #include "pelk/record_nodes.hpp"
 #include "pelk/repeat_nodes.hpp"
 #include "pelk/sequence_nodes.hpp"
+#include "pelk/stream_record.hpp"
+
+#include <memory>
+#include <utility>
 
 namespace Pelk::core {
 
 enum class ElementKind { None, Boundary, Path, Sref, Aref, Text, Node, Box };
 
 namespace grammar {
+
+// What the nodes of one grammar are built with: the actions, and the buffer
+// that every variable-length record node reads its record into.
+template <class Actions>
+struct Binding {
+    Actions* actions;
+    StreamRecord* record;
+};
 
 template <class Actions, RecordCode Code, ElementKind Kind>
 struct RecordAction {
@@ -50,40 +66,40 @@ struct EndStructure {
 
 // A record of any payload length.
 template <RecordCode Code, ElementKind Kind = ElementKind::None, class Actions>
-constexpr auto variable(Actions* a)
+constexpr auto variable(Binding<Actions> a)
 {
-    return action(RecordParser{Code}, RecordAction<Actions, Code, Kind>{a});
+    return action(SharedRecordParser{Code, a.record}, RecordAction<Actions, Code, Kind>{a.actions});
 }
 
 // A record taken to hold exactly N payload bytes, whatever its length field says.
 template <RecordCode Code, std::size_t N, ElementKind Kind = ElementKind::None, class Actions>
-constexpr auto fixed(Actions* a)
+constexpr auto fixed(Binding<Actions> a)
 {
-    return action(FixedRecordParser<N>{Code}, RecordAction<Actions, Code, Kind>{a});
+    return action(FixedRecordParser<N>{Code}, RecordAction<Actions, Code, Kind>{a.actions});
 }
 
 template <ElementKind K, class Actions>
-constexpr auto elementFlags(Actions* a)
+constexpr auto elementFlags(Binding<Actions> a)
 {
     using namespace Records;
     return sequence(optional(fixed<ELFLAGS, 2, K>(a)), optional(fixed<PLEX, 4, K>(a)));
 }
 
 template <ElementKind K, class Actions>
-constexpr auto parseStrans(Actions* a)
+constexpr auto parseStrans(Binding<Actions> a)
 {
     using namespace Records;
     return sequence(fixed<STRANS, 2, K>(a), optional(fixed<MAG, 8, K>(a)), optional(fixed<ANGLE, 8, K>(a)));
 }
 
 template <ElementKind K, class Node, class Actions>
-constexpr auto elementKind(Node node, Actions* a)
+constexpr auto elementKind(Node node, Binding<Actions> a)
 {
-    return action(node, ElementAction<Actions, K>{a});
+    return action(node, ElementAction<Actions, K>{a.actions});
 }
 
 template <class Actions>
-constexpr auto parseBoundary(Actions* a)
+constexpr auto parseBoundary(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Boundary;
@@ -93,7 +109,7 @@ constexpr auto parseBoundary(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parsePath(Actions* a)
+constexpr auto parsePath(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Path;
@@ -105,7 +121,7 @@ constexpr auto parsePath(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseSref(Actions* a)
+constexpr auto parseSref(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Sref;
@@ -115,7 +131,7 @@ constexpr auto parseSref(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseAref(Actions* a)
+constexpr auto parseAref(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Aref;
@@ -125,7 +141,7 @@ constexpr auto parseAref(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseText(Actions* a)
+constexpr auto parseText(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Text;
@@ -137,7 +153,7 @@ constexpr auto parseText(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseNode(Actions* a)
+constexpr auto parseNode(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Node;
@@ -147,7 +163,7 @@ constexpr auto parseNode(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseBox(Actions* a)
+constexpr auto parseBox(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Box;
@@ -157,7 +173,7 @@ constexpr auto parseBox(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseElement(Actions* a)
+constexpr auto parseElement(Binding<Actions> a)
 {
     using namespace Records;
     auto kinds = alternative(parseBoundary(a), parsePath(a), parseSref(a), parseAref(a), parseText(a),
@@ -167,7 +183,7 @@ constexpr auto parseElement(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseStructureBody(Actions* a)
+constexpr auto parseStructureBody(Binding<Actions> a)
 {
     using namespace Records;
     auto repeatElements = repeat(parseElement(a), 0, unbounded);
@@ -175,15 +191,15 @@ constexpr auto parseStructureBody(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseStructure(Actions* a)
+constexpr auto parseStructure(Binding<Actions> a)
 {
     using namespace Records;
     return scoped(sequence(fixed<BGNSTR, 24>(a), variable<STRNAME>(a), parseStructureBody(a)),
-                  BeginStructure<Actions>{a}, EndStructure<Actions>{a});
+                  BeginStructure<Actions>{a.actions}, EndStructure<Actions>{a.actions});
 }
 
 template <class Actions>
-constexpr auto parseFormatType(Actions* a)
+constexpr auto parseFormatType(Binding<Actions> a)
 {
     using namespace Records;
     auto repeatMasks = repeat(variable<MASK>(a), 1, unbounded);
@@ -191,7 +207,7 @@ constexpr auto parseFormatType(Actions* a)
 }
 
 template <class Actions>
-constexpr auto parseLibraryHeader(Actions* a)
+constexpr auto parseLibraryHeader(Binding<Actions> a)
 {
     using namespace Records;
     return sequence(fixed<HEADER, 2>(a), fixed<BGNLIB, 24>(a), optional(fixed<LIBDIRSIZE, 2>(a)),
@@ -200,16 +216,34 @@ constexpr auto parseLibraryHeader(Actions* a)
                     optional(fixed<GENERATIONS, 2>(a)), optional(parseFormatType(a)));
 }
 
-} // namespace grammar
-
 // The whole library: header, UNITS, any number of structures, ENDLIB.
 template <class Actions>
-constexpr auto parseLibrary(Actions* a)
+constexpr auto parseLibrary(Binding<Actions> a)
 {
     using namespace Records;
-    using namespace grammar;
     auto repeatStructures = repeat(parseStructure(a), 0, unbounded);
     return sequence(parseLibraryHeader(a), fixed<UNITS, 16>(a), repeatStructures, variable<ENDLIB>(a));
+}
+
+} // namespace grammar
+
+// A grammar with the record buffer its nodes share, kept on the heap so that
+// neither the nodes nor a stack frame they are inlined into hold a record.
+template <class Node>
+struct RecordGrammar {
+    std::unique_ptr<StreamRecord> record;
+    Node node;
+
+    ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end) const { return node.parse(begin, end); }
+};
+
+// The whole library as one grammar over a StreamCursor, for one parse run.
+template <class Actions>
+auto parseLibrary(Actions* a)
+{
+    auto record = std::make_unique_for_overwrite<StreamRecord>();
+    auto node = grammar::parseLibrary(grammar::Binding<Actions>{a, record.get()});
+    return RecordGrammar<decltype(node)>{std::move(record), std::move(node)};
 }
 
 } // namespace Pelk::core

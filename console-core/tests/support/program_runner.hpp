@@ -35,13 +35,25 @@ inline std::string shellQuote(const std::string& s)
     return q + "'";
 }
 
-inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args)
+// The stack each console program must run within: a shell's `ulimit -s 256`.
+inline constexpr int programStackKilobytes = 256;
+
+// A `stackKilobytes` above 0 limits the program's stack to that many KB; a
+// program that overflows it dies of SIGSEGV, status 139.
+inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                             int stackKilobytes = 0)
 {
     auto dir = std::filesystem::temp_directory_path();
     std::string tag = std::to_string(getpid());
     std::string outPath = (dir / ("run_out_" + tag)).string();
     std::string errPath = (dir / ("run_err_" + tag)).string();
     std::string command = shellQuote(program);
+    if (stackKilobytes > 0) {
+        std::string limited = "ulimit -s ";
+        limited += std::to_string(stackKilobytes);
+        limited += " && exec ";
+        command.insert(0, limited);
+    }
     for (const auto& a : args) {
         command += ' ';
         command += shellQuote(a);

@@ -3,6 +3,7 @@
 // 64-point polygons, with some paths, texts, SREFs and AREFs.
 #include "stream_builder.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,12 +26,12 @@ void flushTo(std::ofstream& out, StreamBuilder& b, std::size_t& written)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: generate-library <output.gds> <megabytes>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: generate-library <output.gds> <megabytes> [structures]\n");
         return 2;
     }
     const std::size_t target = static_cast<std::size_t>(std::atof(argv[2]) * 1e6);
-    const int structures = 400;
+    const int structures = argc == 4 ? std::max(1, std::atoi(argv[3])) : 400;
     const std::size_t perStructure = target / structures;
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     std::mt19937 random(12345);

@@ -49,6 +49,9 @@ public:
                 return;
             }
         }
+        // An empty view may carry a null pointer, which memcpy must not see.
+        if (text.empty())
+            return;
         std::memcpy(buffer.get() + used, text.data(), text.size());
         used += text.size();
     }

@@ -1,12 +1,9 @@
 #include "pelk/number_nodes.hpp"
+#include "test_files.hpp"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -78,17 +75,14 @@ using namespace Pelk::core;
 TEST(TextNodesInFiles, ReadAcrossTheWindowEdgeAsInMemory)
 {
     const std::string snippets[] = {"12", "-12", " - +34 ", "  \n -7x", "+", "- 5", "4294967296", "   ", "-", "abc def"};
-    auto path = (std::filesystem::temp_directory_path() / ("window_edge_" + std::to_string(::getpid()))).string();
+    Pelk::testing::TemporaryFile input("window_edge");
     for (const std::string& snippet : snippets) {
         for (std::size_t shift = 0; shift <= snippet.size() + 1; ++shift) {
             std::string padding(static_cast<std::size_t>(windowSize) - shift, 'x');
             for (std::size_t cut : {snippet.size(), snippet.size() + 2}) {
                 std::string tail = (snippet + "  9").substr(0, cut);
-                {
-                    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-                    out << padding << tail;
-                }
-                PagedFile file(path);
+                input.write(padding + tail);
+                PagedFile file(input.path());
                 StreamCursor begin{&file, static_cast<std::int64_t>(padding.size())};
                 StreamCursor end{&file, file.size()};
                 const char* textBegin = tail.data();
@@ -112,7 +106,6 @@ TEST(TextNodesInFiles, ReadAcrossTheWindowEdgeAsInMemory)
             }
         }
     }
-    std::filesystem::remove(path);
 }
 
 } // namespace

@@ -1,22 +1,23 @@
 #include "pelk/paged_file.hpp"
+#include "test_files.hpp"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
 
 using Pelk::core::PagedFile;
+using Pelk::testing::TemporaryFile;
 
-std::string writeFile(const std::string& name, std::size_t size)
+// A file whose byte at i is i * 7 + 3, so that every byte read tells where it was read.
+TemporaryFile patterned(const std::string& name, std::size_t size)
 {
-    auto path = (std::filesystem::temp_directory_path() / ("paged_" + name)).string();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string bytes;
     for (std::size_t i = 0; i < size; ++i)
-        out.put(static_cast<char>(i * 7 + 3));
-    return path;
+        bytes.push_back(static_cast<char>(i * 7 + 3));
+    return TemporaryFile("paged_" + name, bytes);
 }
 
 std::string thrownText(auto&& f)
@@ -31,7 +32,8 @@ std::string thrownText(auto&& f)
 
 TEST(PagedFile, EmptyFileOpensButHasNoFirstByte)
 {
-    PagedFile file(writeFile("empty", 0));
+    TemporaryFile input = patterned("empty", 0);
+    PagedFile file(input.path());
     EXPECT_EQ(file.size(), 0);
     EXPECT_EQ(file.validBytes(), 0);
     EXPECT_EQ(thrownText([&] { file.byteAt(0); }), "file seek error");
@@ -39,7 +41,8 @@ TEST(PagedFile, EmptyFileOpensButHasNoFirstByte)
 
 TEST(PagedFile, LastByteReadsAndTheOneAfterItIsASeekError)
 {
-    PagedFile file(writeFile("small", 100));
+    TemporaryFile input = patterned("small", 100);
+    PagedFile file(input.path());
     EXPECT_EQ(file.byteAt(99), static_cast<std::uint8_t>(99 * 7 + 3));
     EXPECT_EQ(thrownText([&] { file.byteAt(100); }), "file seek error");
     EXPECT_EQ(thrownText([&] { file.byteAt(1000000); }), "file seek error");
@@ -47,7 +50,8 @@ TEST(PagedFile, LastByteReadsAndTheOneAfterItIsASeekError)
 
 TEST(PagedFile, WindowMovesToStartAtTheRequestedPosition)
 {
-    PagedFile file(writeFile("window", 100000));
+    TemporaryFile input = patterned("window", 100000);
+    PagedFile file(input.path());
     EXPECT_EQ(file.start(), 0);
     EXPECT_EQ(file.validBytes(), 65536);
     EXPECT_EQ(file.windowOffset(65536), 0);
@@ -61,9 +65,9 @@ TEST(PagedFile, WindowMovesToStartAtTheRequestedPosition)
 
 TEST(PagedFile, BytesAFileGainsAfterTheOpenAreNeverRead)
 {
-    auto path = writeFile("growing", 70000);
-    PagedFile file(path);
-    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(1000, 'x');
+    TemporaryFile input = patterned("growing", 70000);
+    PagedFile file(input.path());
+    std::ofstream(input.path(), std::ios::binary | std::ios::app) << std::string(1000, 'x');
     EXPECT_EQ(file.windowOffset(69999), 0);
     EXPECT_EQ(file.validBytes(), 1);
     EXPECT_EQ(file.peek(69999, 2), nullptr);
@@ -78,32 +82,29 @@ TEST(PagedFile, MissingFileCannotBeOpened)
 
 TEST(PagedFile, OffsetsBeyondFourGigabytesReadTheRightBytes)
 {
-    auto path = (std::filesystem::temp_directory_path() / "paged_sparse").string();
+    TemporaryFile sparse("paged_sparse");
     const std::int64_t far = (std::int64_t{5} << 30) + 12345;
     {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        std::ofstream out(sparse.path(), std::ios::binary | std::ios::trunc);
         out.seekp(far);
         out.put('Z');
         out.put('!');
     }
-    {
-        PagedFile file(path);
-        EXPECT_EQ(file.size(), far + 2);
-        EXPECT_EQ(file.byteAt(far), 'Z');
-        EXPECT_EQ(file.start(), far);
-        EXPECT_EQ(file.byteAt(far + 1), '!');
-        EXPECT_EQ(file.byteAt(far - 1), 0);
-    }
-    std::filesystem::remove(path);
+    PagedFile file(sparse.path());
+    EXPECT_EQ(file.size(), far + 2);
+    EXPECT_EQ(file.byteAt(far), 'Z');
+    EXPECT_EQ(file.start(), far);
+    EXPECT_EQ(file.byteAt(far + 1), '!');
+    EXPECT_EQ(file.byteAt(far - 1), 0);
 }
 
 TEST(PagedFile, WithoutTheFileLibraryTheOpenFailsAndSaysWhy)
 {
     auto missing = Pelk::core::bindFileLibrary("libzemrith-not-there.so");
     EXPECT_FALSE(missing.complete());
-    auto path = writeFile("nolib", 10);
+    TemporaryFile input = patterned("nolib", 10);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(thrownText([&] { PagedFile file(path, missing); }), "Can't open file");
+    EXPECT_EQ(thrownText([&] { PagedFile file(input.path(), missing); }), "Can't open file");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error\nFailed to load libzemrith.so\nReinstall software\n");
 }
 

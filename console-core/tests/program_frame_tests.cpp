@@ -1,12 +1,14 @@
 // What the frame does around the work, checked the same way for all three
-// console programs: paths that must not destroy or hang anything.
+// console programs: the command line, and paths that must not destroy or
+// hang anything.
 #include "program_runner.hpp"
 #include "stream_builder.hpp"
+
+#include "pelk/console_frame.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,22 +18,48 @@ namespace {
 namespace fs = std::filesystem;
 using Pelk::testing::readWholeFile;
 using Pelk::testing::runProgram;
+using Pelk::testing::TemporaryFile;
 
 struct Program {
     const char* name;
     const char* path;
+    const char* bannerName; // the tool's name as its banner spells it
     int base;
     const char* cannotOpenInput;
     int cannotOpenNumber;
     int cannotCreateNumber;
+    int unknownNumber;
+    // Everything after the banner when there are no arguments.
+    const char* incorrectCommandLine;
+    const char* usage;
+    bool outputRequired;
 };
 
 void PrintTo(const Program& program, std::ostream* os) { *os << program.name; }
 
+const char* const brenmoUsage = "\n\nUsage: brenmo [OPTIONS] <gds file> [<output file>]\n"
+                                "\n   if <output file> is omitted the output is directed to the console"
+                                "\n   ------------------------------------"
+                                "\n\n   -h\t\t\tshow usage"
+                                "\n   -q\t\t\tsuppress logo and information messages"
+                                "\n   -cell = cellname\tconvert only cellname cell (default all)\n";
+const char* const calvioUsage = "\n\nUsage: calvio [OPTIONS] <ascii file> <output file>\n"
+                                "\n   ------------------------------------"
+                                "\n\n   -h\t\t\tshow usage"
+                                "\n   -q\t\t\tsuppress logo and information messages"
+                                "\n   -cell=cellname\tconvert only cellname cell (default all)\n";
+const char* const dressilUsage = "\n\nUsage: dressil [OPTIONS] <gds file> [<output file>]\n"
+                                 "\n   ------------------------------------"
+                                 "\n\n   -h\t\tshow usage"
+                                 "\n   -q\t\tsuppress logo and information messages\n";
+
 const Program programs[] = {
-    {"brenmo", BRENMO_PATH, 20000, "Cannot open input file: ", 5, 6},
-    {"calvio", CALVIO_PATH, 30000, "Cannot open input file: ", 5, 6},
-    {"dressil", DRESSIL_PATH, 10000, "Cannot open gds file: ", 4, 5},
+    {"brenmo", BRENMO_PATH, "brenmo", 20000, "Cannot open input file: ", 5, 6, 8,
+     "\n\nERROR[20000] \tIncorrect command line arguments.\n", brenmoUsage, false},
+    {"calvio", CALVIO_PATH, "calvio", 30000, "Cannot open input file: ", 5, 6, 8,
+     "\n\nERROR[30000] \tIncorrect command line arguments.\n", calvioUsage, true},
+    {"dressil", DRESSIL_PATH, "DRESSIL", 10000, "Cannot open gds file: ", 4, 5, 7,
+     "\n\nERROR[10000] \tIncorrect command line arguments", dressilUsage, false},
 };
 
 std::string numbered(int number, const std::string& message)
@@ -45,8 +73,6 @@ class ProgramFrame : public ::testing::TestWithParam<Program> {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / ("frame_" + std::string(GetParam().name) + "_" + std::to_string(getpid()));
-        fs::remove_all(folder);
         fs::create_directories(folder);
         std::string gds = (folder / "sample.gds").string();
         Pelk::testing::sampleLibrary().writeTo(gds);
@@ -59,8 +85,8 @@ protected:
         }
         inputBytes = readWholeFile(input);
     }
-    void TearDown() override { fs::remove_all(folder); }
 
+    std::string banner() const { return Pelk::core::buildBanner(GetParam().bannerName); }
     std::string path(const std::string& name) const { return (folder / name).string(); }
     std::string cannotOpen(const std::string& p) const
     {
@@ -71,10 +97,48 @@ protected:
         return numbered(GetParam().base + GetParam().cannotCreateNumber, "Cannot create output file: " + p);
     }
 
-    fs::path folder;
+    TemporaryFile scratch{"frame"};
+    fs::path folder = scratch.path();
     std::string input;
     std::string inputBytes;
 };
+
+TEST_P(ProgramFrame, NoArgumentsIsAnIncorrectCommandLine)
+{
+    auto run = runProgram(GetParam().path, {});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, banner() + GetParam().incorrectCommandLine + GetParam().usage);
+}
+
+TEST_P(ProgramFrame, HelpWinsOverEverythingAfterIt)
+{
+    for (auto args : {std::vector<std::string>{"-h"}, {"-h", "x"}, {"-help"}}) {
+        auto run = runProgram(GetParam().path, args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, banner() + GetParam().usage);
+    }
+}
+
+TEST_P(ProgramFrame, AnOutputThatCannotBeCreatedIsReported)
+{
+    for (const std::string& output : {std::string("/nonexistent/dir/out"), path("missing/out")}) {
+        auto run = runProgram(GetParam().path, {"-q", input, output});
+        EXPECT_EQ(run.status, 1) << output;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, cannotCreate(output));
+    }
+}
+
+TEST_P(ProgramFrame, AnOutputThatCannotBeWrittenIsAFailure)
+{
+    auto run = runProgram(GetParam().path, {"-q", input, "/dev/full"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err,
+              numbered(GetParam().base + GetParam().unknownNumber, "Unknown exception. No information available."));
+}
 
 TEST_P(ProgramFrame, AnOutputNamingTheInputLeavesItUntouched)
 {
@@ -95,16 +159,27 @@ TEST_P(ProgramFrame, AnOutputNamingTheInputLeavesItUntouched)
     EXPECT_EQ(readWholeFile(input), inputBytes);
 }
 
+// A missing file is no regular file either. Where the output may be left
+// out, the input is refused the same way without one.
 TEST_P(ProgramFrame, AnInputThatIsNotARegularFileIsRefusedAtOnce)
 {
     std::string fifo = path("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& source : {folder.string(), fifo, std::string("/dev/zero")}) {
+    const std::string extension = fs::path(input).extension().string();
+    for (const std::string& source :
+         {folder.string(), fifo, std::string("/dev/zero"), "/nonexistent/in" + extension, path("missing" + extension)}) {
         std::string output = path("out");
         auto run = runProgram(GetParam().path, {"-q", source, output});
         EXPECT_EQ(run.status, 1) << source;
+        EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, cannotOpen(source));
         EXPECT_FALSE(fs::exists(output)) << source;
+        if (GetParam().outputRequired)
+            continue;
+        auto toConsole = runProgram(GetParam().path, {"-q", source});
+        EXPECT_EQ(toConsole.status, 1) << source;
+        EXPECT_EQ(toConsole.out, "");
+        EXPECT_EQ(toConsole.err, cannotOpen(source));
     }
 }
 

@@ -1,11 +1,8 @@
 #include "pelk/record_nodes.hpp"
 #include "stream_builder.hpp"
+#include "test_files.hpp"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include <unistd.h>
 
 namespace {
 
@@ -15,18 +12,12 @@ using Pelk::testing::StreamBuilder;
 
 // Holds a file written from builder bytes and cursors over it.
 struct StreamFixture {
-    std::string path;
+    Pelk::testing::TemporaryFile input;
     std::unique_ptr<PagedFile> file;
 
     explicit StreamFixture(const Bytes& bytes)
+        : input("records", bytes), file(std::make_unique<PagedFile>(input.path()))
     {
-        static int serial = 0;
-        // Unique per process too: the tests run as parallel processes.
-        path = (std::filesystem::temp_directory_path()
-                / ("records_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
-                   .string();
-        StreamBuilder().raw(bytes).writeTo(path);
-        file = std::make_unique<PagedFile>(path);
     }
     StreamCursor at(std::int64_t offset) { return {file.get(), offset}; }
     StreamCursor end() { return {file.get(), file->size()}; }

@@ -2,6 +2,7 @@
 #include "file_list.hpp"
 #include "form_test_support.hpp"
 #include "parser_nodes.hpp"
+#include "test_files.hpp"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -28,12 +29,6 @@ const QByteArray textContent =
 // Stand-ins that write their name and arguments into the output they are given.
 const QByteArray recordingBrenmo = "#!/bin/sh\nprintf '%s\\n' brenmo \"$@\" > \"$2\"\n";
 const QByteArray recordingCalvio = "#!/bin/sh\nprintf '%s\\n' calvio \"$@\" > \"$2\"\n";
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray recorded(const QString& tool, const QString& input, const QString& output)
 {
@@ -258,13 +253,10 @@ private slots:
         std::sort(names.begin(), names.end());
         QCOMPARE(names, (std::vector<std::string>{"caf\xe9.gds", "caf\xe9.gdsasc", "z.gds", "z.gdsasc", "\xff\"q\".asc",
                                                   "\xff\"q\".gds2"}));
-        auto bytesOf = [](const std::string& path) {
-            std::ifstream in(path, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), {});
-        };
-        QCOMPARE(bytesOf(folder + "caf\xe9.gdsasc"),
+        using Pelk::testing::readWholeFile;
+        QCOMPARE(readWholeFile(folder + "caf\xe9.gdsasc"),
                  "brenmo\n" + folder + "caf\xe9.gds\n" + folder + "caf\xe9.gdsasc\n");
-        QCOMPARE(bytesOf(folder + "\xff\"q\".gds2"),
+        QCOMPARE(readWholeFile(folder + "\xff\"q\".gds2"),
                  "calvio\n" + folder + "\xff\"q\".asc\n" + folder + "\xff\"q\".gds2\n");
         QCOMPARE(t.dialogs->messages, QStringList());
     }

@@ -21,6 +21,13 @@ inline void writeFile(const QString& path, const QByteArray& content)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// "<missing>" for a file that is not there, so it never passes for an empty one.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 inline QStringList listEntries(const TVeskForm& form)
 {
     QStringList entries;

@@ -3,6 +3,7 @@
 #include "file_list.hpp"
 #include "form_test_support.hpp"
 #include "parser_nodes.hpp"
+#include "test_files.hpp"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -12,17 +13,9 @@
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 bool runByHand(const QString& tool, const QString& input, const QString& output)
 {
@@ -108,17 +101,14 @@ private slots:
         QCOMPARE(f.FileListBox->count(), 4);
         QTest::mouseClick(f.StartBtn, Qt::LeftButton);
 
-        auto bytesOf = [](const std::string& path) {
-            std::ifstream in(path, std::ios::binary);
-            return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
-        };
-        const std::string expectedText = bytesOf(ToNarrowString(hand + "s.gdsasc"));
+        using Pelk::testing::readWholeFile;
+        const std::string expectedText = readWholeFile(ToNarrowString(hand + "s.gdsasc"));
         QVERIFY(expectedText.size() > 1000);
         for (const std::string& name : streams) {
             const std::string output = folder + name.substr(0, name.size() - 4) + ".gdsasc";
-            QVERIFY2(bytesOf(output) == expectedText, output.c_str());
+            QVERIFY2(readWholeFile(output) == expectedText, output.c_str());
         }
-        QVERIFY(bytesOf(folder + "\xff\"t\".gds2") == bytesOf(ToNarrowString(hand + "t.gds2")));
+        QVERIFY(readWholeFile(folder + "\xff\"t\".gds2") == readWholeFile(ToNarrowString(hand + "t.gds2")));
         std::size_t files = 0;
         for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
             ++files;

@@ -51,22 +51,13 @@ TEST(RealLayouts, ReportedWithinTheProgramStack)
     }
 }
 
-TEST(DressilProgram, RunsAsAProcessWithItsExitStatuses)
+// Its failures as a process are checked with the other programs' in the frame suite.
+TEST(DressilProgram, ReportsAsAProcess)
 {
     ProgramRun report = runProgram({layoutPath("ihp_sg13g2_stdcell")});
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.err, Pelk::core::buildBanner("DRESSIL") + "\n");
     EXPECT_EQ(report.out, checkedReport("ihp_sg13g2_stdcell"));
-
-    ProgramRun noArguments = runProgram({});
-    EXPECT_EQ(noArguments.status, 2);
-    EXPECT_EQ(noArguments.out, "");
-
-    TemporaryFile missing("missing.gds");
-    ProgramRun noInput = runProgram({"-q", missing.path()});
-    EXPECT_EQ(noInput.status, 1);
-    EXPECT_EQ(noInput.out, "");
-    EXPECT_EQ(noInput.err, "\nERROR[10004] \tCannot open gds file: " + missing.path() + "\n");
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 // A library cut short anywhere: every prefix yields a numbered message, and
 // a parse failure is followed by the report of the structures matched before.
 #include "dressil_run.hpp"
+#include "every_prefix.hpp"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -62,14 +60,13 @@ void checkEveryPrefix(const Bytes& library)
 
     const std::string unknown = "\nERROR[10007] \tUnknown exception. No information available.\n";
     const std::string complete = reportOf(StreamBuilder().raw(library)).console;
-    for (std::size_t cut = 0; cut <= library.size(); ++cut) {
-        SCOPED_TRACE("prefix of " + std::to_string(cut) + " bytes");
-        DressilRun run = reportOf(StreamBuilder().raw(Bytes(library.begin(), library.begin() + static_cast<std::ptrdiff_t>(cut))));
+    forEachPrefix(library, "prefix.gds", [&](std::size_t cut, const std::string& path) {
+        DressilRun run = runDressil({"-q", path});
         if (cut >= libraryEnd) {
             EXPECT_EQ(run.status, 0);
             EXPECT_EQ(run.errors, "");
             EXPECT_EQ(run.console, complete);
-            continue;
+            return;
         }
         std::size_t index = 0;
         while (records[index].offset + records[index].length <= cut)
@@ -80,7 +77,7 @@ void checkEveryPrefix(const Bytes& library)
             // The next record's header is read past the end of the file.
             EXPECT_EQ(run.errors, unknown);
             EXPECT_EQ(run.console, "");
-            continue;
+            return;
         }
         // A record cut inside its payload fails: a fixed-size one where it
         // begins, LIBNAME where the file ends. Inside a structure the whole
@@ -98,16 +95,15 @@ void checkEveryPrefix(const Bytes& library)
         EXPECT_EQ(run.errors, "");
         EXPECT_EQ(run.console, "\n\nERROR[10011] \tParsing failed at or around position " + std::to_string(failedAt)
                                    + partialReport(library, firstStructure, matchedStructuresEnd));
-    }
+    });
 }
 
 TEST(StreamPrefix, EveryPrefixOfTheSampleLibrary) { checkEveryPrefix(sampleLibrary().bytes()); }
 
 TEST(StreamPrefix, EveryPrefixOfTheSmallestRealCell)
 {
-    std::ifstream in(std::string(PELK_FIXTURES_DIR) + "/gf180_osu_sc_gp12t3v3__fill_1.gds", std::ios::binary);
-    Bytes library{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    checkEveryPrefix(library);
+    std::string library = readWholeFile(std::string(PELK_FIXTURES_DIR) + "/gf180_osu_sc_gp12t3v3__fill_1.gds");
+    checkEveryPrefix(Bytes(library.begin(), library.end()));
 }
 
 } // namespace

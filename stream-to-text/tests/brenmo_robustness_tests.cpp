@@ -1,4 +1,5 @@
 #include "conversion_fixture.hpp"
+#include "every_prefix.hpp"
 
 #include "pelk/console_frame.hpp"
 
@@ -10,9 +11,8 @@
 namespace {
 
 using Pelk::brenmo::runBrenmo;
-using Pelk::brenmo::testing::tempPath;
 using Pelk::testing::Bytes;
-using Pelk::testing::StreamBuilder;
+using Pelk::testing::TemporaryFile;
 
 struct Outcome {
     int status;
@@ -20,14 +20,18 @@ struct Outcome {
     std::string err;
 };
 
-Outcome runOn(const Bytes& bytes)
+Outcome runOn(const std::string& path)
 {
-    std::string path = tempPath("robust.gds");
-    StreamBuilder().raw(bytes).writeTo(path);
     std::ostringstream out, err;
     const char* argv[] = {"brenmo", "-q", path.c_str()};
     int status = runBrenmo(3, argv, out, err);
     return {status, out.str(), err.str()};
+}
+
+Outcome runOn(const Bytes& bytes)
+{
+    TemporaryFile file("robust.gds", bytes);
+    return runOn(file.path());
 }
 
 // A failed run ends in exactly one numbered line and says so by its status.
@@ -46,13 +50,15 @@ TEST(Robustness, EveryPrefixOfTheSampleEndsInANumberedMessage)
     const Bytes whole = Pelk::testing::sampleLibrary().bytes();
     const Outcome complete = runOn(whole);
     ASSERT_EQ(complete.status, 0);
-    for (std::size_t n = 0; n < whole.size(); ++n) {
-        Outcome o = runOn(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)));
+    Pelk::testing::forEachPrefix(whole, "robust.gds", [&](std::size_t n, const std::string& path) {
+        if (n == whole.size())
+            return;
+        Outcome o = runOn(path);
         expectFailureReported(o, "prefix of " + std::to_string(n) + " bytes");
         // What was converted before the failure is a prefix of the whole text.
         std::string text = o.out.substr(0, o.out.find("\n\nERROR[20011]"));
         EXPECT_EQ(complete.out.compare(0, text.size(), text), 0) << n;
-    }
+    });
 }
 
 TEST(Robustness, RandomByteFlipsNeverCrash)

@@ -3,12 +3,10 @@
 
 #include "convert_stream.hpp"
 #include "stream_builder.hpp"
+#include "test_files.hpp"
 
-#include <filesystem>
 #include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace Pelk::brenmo::testing {
 
@@ -18,12 +16,6 @@ struct Conversion {
     std::string console;
     std::string thrown;
 };
-
-inline std::string tempPath(const std::string& name)
-{
-    // Tests run as parallel processes: each gets its own files.
-    return (std::filesystem::temp_directory_path() / ("brenmo_test_" + std::to_string(getpid()) + "_" + name)).string();
-}
 
 inline Conversion convertFile(const std::string& path, const std::string& cell = "")
 {
@@ -41,9 +33,8 @@ inline Conversion convertFile(const std::string& path, const std::string& cell =
 
 inline Conversion convert(const Pelk::testing::StreamBuilder& stream, const std::string& cell = "")
 {
-    std::string path = tempPath("input.gds");
-    stream.writeTo(path);
-    return convertFile(path, cell);
+    Pelk::testing::TemporaryFile input("input.gds", stream);
+    return convertFile(input.path(), cell);
 }
 
 } // namespace Pelk::brenmo::testing

@@ -1,5 +1,5 @@
 #include "conversion_fixture.hpp"
-#include "program_runner.hpp"
+#include "test_files.hpp"
 
 #include <gtest/gtest.h>
 

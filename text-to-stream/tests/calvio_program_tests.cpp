@@ -36,47 +36,31 @@ Bytes padded(Bytes b)
     return b;
 }
 
-std::string inputFile(const std::string& text, const std::string& name = "in.txt")
-{
-    std::string path = tempPath(name);
-    writeFile(path, text);
-    return path;
-}
+TemporaryFile inputFile(const std::string& text) { return TemporaryFile("in.txt", text); }
 
-TEST(CalvioProgram, CommandLineErrorsShowTheUsage)
+TEST(CalvioProgram, WithoutAnOutputFileTheUsageIsShown)
 {
-    auto none = runProgram(CALVIO_PATH, {});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_EQ(none.out, "");
-    EXPECT_EQ(none.err, banner + "\n\nERROR[30000] \tIncorrect command line arguments.\n" + usage);
-
     for (auto args : {std::vector<std::string>{"in.txt"}, std::vector<std::string>{"-q", "in.txt"}}) {
         auto run = runProgram(CALVIO_PATH, args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, banner + "\n\nERROR[30002] \tNo output file specified.\n" + usage);
     }
-    for (auto args : {std::vector<std::string>{"-h"}, std::vector<std::string>{"-h", "x"}}) {
-        auto run = runProgram(CALVIO_PATH, args);
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, banner + usage);
-    }
 }
 
 TEST(CalvioProgram, ConvertsAndPadsTo2048Bytes)
 {
-    std::string output = tempPath("out.gds");
-    auto loud = runProgram(CALVIO_PATH, {inputFile(sampleText), output});
+    TemporaryFile output("out.gds");
+    auto loud = runProgram(CALVIO_PATH, {inputFile(sampleText).path(), output.path()});
     EXPECT_EQ(loud.status, 0);
     EXPECT_EQ(loud.err, banner + "\n");
     EXPECT_EQ(loud.out, "");
-    EXPECT_EQ(toBytes(readWholeFile(output)), padded(sampleRecords()));
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(sampleRecords()));
 
-    auto quiet = runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), output});
+    auto quiet = runProgram(CALVIO_PATH, {"-q", inputFile(sampleText).path(), output.path()});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.err, "");
-    EXPECT_EQ(toBytes(readWholeFile(output)), padded(sampleRecords()));
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(sampleRecords()));
 }
 
 // A library whose records add up to `size` bytes: its one TEXT string
@@ -103,17 +87,17 @@ std::pair<std::string, Bytes> libraryOfSize(std::size_t size)
 
 TEST(CalvioProgram, PadsOnlyUpToTheNextBlock)
 {
-    std::string output = tempPath("out.gds");
+    TemporaryFile output("out.gds");
     auto [text5000, records5000] = libraryOfSize(5000);
     ASSERT_EQ(records5000.size(), 5000u);
-    EXPECT_EQ(runProgram(CALVIO_PATH, {"-q", inputFile(text5000), output}).status, 0);
+    EXPECT_EQ(runProgram(CALVIO_PATH, {"-q", inputFile(text5000).path(), output.path()}).status, 0);
     Bytes want = records5000;
     want.resize(6144, 0);
-    EXPECT_EQ(toBytes(readWholeFile(output)), want);
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), want);
 
     auto [text4096, records4096] = libraryOfSize(4096);
-    EXPECT_EQ(runProgram(CALVIO_PATH, {"-q", inputFile(text4096), output}).status, 0);
-    EXPECT_EQ(toBytes(readWholeFile(output)), records4096);
+    EXPECT_EQ(runProgram(CALVIO_PATH, {"-q", inputFile(text4096).path(), output.path()}).status, 0);
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), records4096);
 }
 
 TEST(CalvioProgram, ParseFailureKeepsAndPadsThePartialOutput)
@@ -121,8 +105,8 @@ TEST(CalvioProgram, ParseFailureKeepsAndPadsThePartialOutput)
     std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
     std::string text = std::string(textHead) + strct + "A\n   BOUNDARY 1 0 (1 1) ;\nENDSTR" + strct
                      + "B\n   BOUNDARY 2 0 (2 2) ;\n   PATH 3 0 W=x (0 0) ;\nENDSTR\nENDLIB\n";
-    std::string output = tempPath("out.gds");
-    auto run = runProgram(CALVIO_PATH, {"-q", inputFile(text), output});
+    TemporaryFile output("out.gds");
+    auto run = runProgram(CALVIO_PATH, {"-q", inputFile(text).path(), output.path()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
     std::size_t second = text.find("STRUCT [", text.find("STRUCT [") + 1);
@@ -138,38 +122,24 @@ TEST(CalvioProgram, ParseFailureKeepsAndPadsThePartialOutput)
                         .int2(0x0D02, {3})
                         .int2(0x0E02, {0})
                         .bytes();
-    EXPECT_EQ(toBytes(readWholeFile(output)), padded(records));
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(records));
 }
 
 TEST(CalvioProgram, EchoStopsAtTheEndOfTheFile)
 {
-    std::string output = tempPath("out.gds");
-    auto empty = runProgram(CALVIO_PATH, {"-q", inputFile(""), output});
+    TemporaryFile output("out.gds");
+    auto empty = runProgram(CALVIO_PATH, {"-q", inputFile("").path(), output.path()});
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.out, "\n\nERROR[30011] \tParsing failed at or around position 0:\n\n");
-    EXPECT_EQ(readWholeFile(output), "");
+    EXPECT_EQ(readWholeFile(output.path()), "");
 
     std::string text = std::string(textHead) + "ENDLI";
-    auto shortTail = runProgram(CALVIO_PATH, {"-q", inputFile(text), output});
+    auto shortTail = runProgram(CALVIO_PATH, {"-q", inputFile(text).path(), output.path()});
     EXPECT_EQ(shortTail.status, 1);
     std::size_t at = text.size() - 5;
     EXPECT_EQ(shortTail.out, "\n\nERROR[30011] \tParsing failed at or around position " + std::to_string(at)
                                  + ":\nENDLI\n");
-    EXPECT_EQ(toBytes(readWholeFile(output)), padded(streamHead().bytes()));
-}
-
-TEST(CalvioProgram, FilesThatCannotBeOpenedOrCreated)
-{
-    std::string output = tempPath("never.gds");
-    std::filesystem::remove(output);
-    auto missing = runProgram(CALVIO_PATH, {"-q", "/nonexistent/in.txt", output});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "\nERROR[30005] \tCannot open input file: /nonexistent/in.txt\n");
-    EXPECT_FALSE(std::filesystem::exists(output));
-
-    auto uncreatable = runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), "/nonexistent/out.gds"});
-    EXPECT_EQ(uncreatable.status, 1);
-    EXPECT_EQ(uncreatable.err, "\nERROR[30006] \tCannot create output file: /nonexistent/out.gds\n");
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(streamHead().bytes()));
 }
 
 TEST(CalvioProgram, ThrownFailuresAreReportedAndLeaveTheOutputUnpadded)
@@ -178,12 +148,12 @@ TEST(CalvioProgram, ThrownFailuresAreReportedAndLeaveTheOutputUnpadded)
     for (int i = 0; i < 4097; ++i)
         points += (i ? ", " : " ") + std::to_string(i) + " 0";
     std::string text = libraryWith("\n   BOUNDARY 1 0" + points + ")\n   ;");
-    std::string output = tempPath("out.gds");
-    auto run = runProgram(CALVIO_PATH, {"-q", inputFile(text), output});
+    TemporaryFile output("out.gds");
+    auto run = runProgram(CALVIO_PATH, {"-q", inputFile(text).path(), output.path()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
-    EXPECT_EQ(toBytes(readWholeFile(output)),
+    EXPECT_EQ(toBytes(readWholeFile(output.path())),
               streamHead().bgnstr("TOP").record(0x0800).int2(0x0D02, {1}).int2(0x0E02, {0}).bytes());
 }
 
@@ -191,10 +161,10 @@ TEST(CalvioProgram, CellOptionSelectsAStructure)
 {
     std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
     std::string text = std::string(textHead) + strct + "A\nENDSTR" + strct + "B\nENDSTR\nENDLIB\n";
-    std::string output = tempPath("out.gds");
-    auto run = runProgram(CALVIO_PATH, {"-q", "-cell", "=", "B", inputFile(text), output});
+    TemporaryFile output("out.gds");
+    auto run = runProgram(CALVIO_PATH, {"-q", "-cell", "=", "B", inputFile(text).path(), output.path()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(toBytes(readWholeFile(output)), padded(streamHead().bgnstr("B").endstr().endlib().bytes()));
+    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(streamHead().bgnstr("B").endstr().endlib().bytes()));
 }
 
 } // namespace
@@ -203,34 +173,29 @@ namespace {
 
 using namespace Pelk::calvio::testing;
 
-TEST(CalvioProgram, AnOutputThatCannotBeWrittenIsAFailure)
+TEST(CalvioProgram, PaddingThatCannotBeWrittenIsAFailure)
 {
-    auto run = Pelk::testing::runProgram(CALVIO_PATH, {"-q", inputFile(sampleText), "/dev/full"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
-
     // Under a 1 KB file-size limit the records fit and the padding does not.
-    std::string output = tempPath("limited.gds");
+    TemporaryFile output("limited.gds");
     std::string command = "ulimit -f 1; exec \"$0\" -q \"$1\" \"$2\"";
-    auto limited = Pelk::testing::runProgram("bash", {"-c", command, CALVIO_PATH, inputFile(sampleText), output});
+    auto limited =
+        Pelk::testing::runProgram("bash", {"-c", command, CALVIO_PATH, inputFile(sampleText).path(), output.path()});
     EXPECT_EQ(limited.status, 1);
     EXPECT_EQ(limited.err, "\nERROR[30008] \tUnknown exception. No information available.\n");
-    EXPECT_EQ(readWholeFile(output).size(), 1024u);
+    EXPECT_EQ(readWholeFile(output.path()).size(), 1024u);
 }
 
 TEST(PadTo2048, DoesNothingWhereTheSizeCannotBeRead)
 {
-    std::string missing = tempPath("missing_folder") + "/out.gds";
+    TemporaryFile folder("folder");
+    std::string missing = folder.path() + "/out.gds";
     Pelk::calvio::padTo2048(missing);
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_EQ(Pelk::calvio::getFileSize(missing), -1);
 
-    std::string folder = tempPath("folder");
-    std::filesystem::create_directory(folder);
-    Pelk::calvio::padTo2048(folder);
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    std::filesystem::remove(folder);
+    std::filesystem::create_directory(folder.path());
+    Pelk::calvio::padTo2048(folder.path());
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "program_runner.hpp"
+#include "every_prefix.hpp"
 #include "text_conversion_fixture.hpp"
 
 #include <gtest/gtest.h>
@@ -105,16 +105,14 @@ TEST(PartialInput, EveryPrefixGivesAMessageTheMatchedRecordsAndPadding)
         pieceEnds.push_back(text.size());
         recordEnds.push_back(all.size());
     }
-    std::string input = tempPath("prefix.txt");
-    std::string output = tempPath("prefix.gds");
+    TemporaryFile output("prefix.gds");
     std::size_t complete = text.size() - 1;
-    for (std::size_t k = 0; k <= text.size(); ++k) {
+    Pelk::testing::forEachPrefix(text, "prefix.txt", [&](std::size_t k, const std::string& input) {
         std::string prefix = text.substr(0, k);
-        writeFile(input, prefix);
         std::ostringstream out, err;
-        const char* argv[] = {"calvio", "-q", input.c_str(), output.c_str()};
+        const char* argv[] = {"calvio", "-q", input.c_str(), output.path().c_str()};
         int status = Pelk::calvio::runCalvio(4, argv, out, err);
-        Bytes got = toBytes(Pelk::testing::readWholeFile(output));
+        Bytes got = toBytes(Pelk::testing::readWholeFile(output.path()));
         ASSERT_EQ(err.str(), "") << k;
         ASSERT_EQ(got.size() % 2048, 0u) << k;
 
@@ -124,7 +122,7 @@ TEST(PartialInput, EveryPrefixGivesAMessageTheMatchedRecordsAndPadding)
             Bytes want = all;
             want.resize(got.size(), 0);
             ASSERT_EQ(got, want) << k;
-            continue;
+            return;
         }
         ASSERT_EQ(status, 1) << k;
         std::string message = out.str();
@@ -142,11 +140,11 @@ TEST(PartialInput, EveryPrefixGivesAMessageTheMatchedRecordsAndPadding)
         ASSERT_GE(got.size(), matched) << k;
         ASSERT_TRUE(std::equal(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(matched), got.begin())) << k;
         if (allZero(got, matched))
-            continue;
+            return;
         std::size_t length = std::size_t{got[matched]} << 8 | got[matched + 1];
         ASSERT_GE(length, 4u) << k;
         ASSERT_TRUE(allZero(got, matched + length)) << k << ": more than one record after the matched ones";
-    }
+    });
 }
 
 } // namespace

@@ -85,11 +85,11 @@ std::string brenmoText(const std::string& path)
 
 TEST(RoundTrip, SeededRandomLibrariesComeBackByteForByte)
 {
-    std::string gds = tempPath("random.gds");
+    TemporaryFile gds("random.gds");
     for (std::uint32_t seed = 1; seed <= 3000; ++seed) {
         StreamBuilder library = RandomLibrary(seed).build();
-        library.writeTo(gds);
-        Conversion back = convertText(brenmoText(gds));
+        library.writeTo(gds.path());
+        Conversion back = convertText(brenmoText(gds.path()));
         ASSERT_TRUE(back.matched) << "seed " << seed << back.console;
         ASSERT_EQ(back.thrown, "") << "seed " << seed;
         ASSERT_EQ(back.records, carriedRecords(library.bytes(), false)) << "seed " << seed;
@@ -98,17 +98,16 @@ TEST(RoundTrip, SeededRandomLibrariesComeBackByteForByte)
 
 TEST(RoundTrip, TheBundledSampleThroughBothPrograms)
 {
-    std::string gds = tempPath("sample.gds");
-    std::string text = tempPath("sample.txt");
-    std::string back = tempPath("sample_back.gds");
-    Pelk::testing::sampleLibrary().writeTo(gds);
-    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", gds, text}).status, 0);
-    auto run = runProgram(CALVIO_PATH, {"-q", text, back});
+    TemporaryFile gds("sample.gds", Pelk::testing::sampleLibrary());
+    TemporaryFile text("sample.txt");
+    TemporaryFile back("sample_back.gds");
+    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", gds.path(), text.path()}).status, 0);
+    auto run = runProgram(CALVIO_PATH, {"-q", text.path(), back.path()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out + run.err, "");
     Bytes want = carriedRecords(Pelk::testing::sampleLibrary().bytes(), false);
     want.resize((want.size() + 2047) / 2048 * 2048, 0);
-    EXPECT_EQ(toBytes(Pelk::testing::readWholeFile(back)), want);
+    EXPECT_EQ(toBytes(Pelk::testing::readWholeFile(back.path())), want);
 }
 
 // Layouts written by other tools: byte for byte, padding included, up to
@@ -120,17 +119,17 @@ TEST_P(RealLayoutRoundTrip, ComesBackThroughBothPrograms)
 {
     using Pelk::testing::programStackKilobytes;
     std::string gds = std::string(PELK_FIXTURES_DIR) + "/" + GetParam() + ".gds";
-    std::string text = tempPath("real.txt");
-    std::string back = tempPath("real_back.gds");
+    TemporaryFile text("real.txt");
+    TemporaryFile back("real_back.gds");
     const char* overflow = "139 is a stack overflow";
-    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", gds, text}, programStackKilobytes).status, 0) << overflow;
-    auto run = runProgram(CALVIO_PATH, {"-q", text, back}, programStackKilobytes);
+    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", gds, text.path()}, programStackKilobytes).status, 0) << overflow;
+    auto run = runProgram(CALVIO_PATH, {"-q", text.path(), back.path()}, programStackKilobytes);
     EXPECT_EQ(run.status, 0) << overflow;
     EXPECT_EQ(run.out + run.err, "");
     Bytes original = toBytes(Pelk::testing::readWholeFile(gds));
     Bytes want = carriedRecords(original, true);
     want.resize((want.size() + 2047) / 2048 * 2048, 0);
-    Bytes got = toBytes(Pelk::testing::readWholeFile(back));
+    Bytes got = toBytes(Pelk::testing::readWholeFile(back.path()));
     EXPECT_EQ(got, want);
     // Only a layout holding such reals needs the allowance.
     bool realsExact = carriedRecords(original, false) == carriedRecords(original, true);

@@ -5,18 +5,16 @@
 #include "convert_text.hpp"
 #include "record_writer.hpp"
 #include "stream_builder.hpp"
+#include "test_files.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace Pelk::calvio::testing {
 
 using Pelk::testing::Bytes;
 using Pelk::testing::StreamBuilder;
+using Pelk::testing::TemporaryFile;
 
 struct Conversion {
     bool matched = false;
@@ -25,34 +23,20 @@ struct Conversion {
     std::string thrown;
 };
 
-inline std::string tempPath(const std::string& name)
-{
-    // Tests run as parallel processes: each gets its own files.
-    return (std::filesystem::temp_directory_path() / ("calvio_test_" + std::to_string(getpid()) + "_" + name)).string();
-}
-
-inline void writeFile(const std::string& path, const std::string& content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
 inline Bytes toBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 inline Conversion convertText(const std::string& text, const std::string& cell = "")
 {
-    std::string path = tempPath("input.txt");
-    writeFile(path, text);
+    TemporaryFile input("input.txt", text);
     Conversion c;
     std::ostringstream output, console;
     try {
-        c.matched = Pelk::calvio::convertText(cell, path, output, console);
+        c.matched = Pelk::calvio::convertText(cell, input.path(), output, console);
     } catch (const char* failure) {
         c.thrown = failure;
     }
     c.records = toBytes(output.str());
     c.console = console.str();
-    std::filesystem::remove(path);
     return c;
 }
 

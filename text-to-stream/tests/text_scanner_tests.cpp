@@ -22,11 +22,9 @@ struct Scan {
 template <class Node>
 Scan scan(const Node& node, const std::string& text)
 {
-    std::string path = tempPath("scan.txt");
-    writeFile(path, text);
-    auto file = Pelk::core::openPagedFile(path);
+    TemporaryFile input("scan.txt", text);
+    auto file = Pelk::core::openPagedFile(input.path());
     auto r = node.parse(StreamCursor{file.get(), 0}, StreamCursor{file.get(), file->size()});
-    std::filesystem::remove(path);
     return {r.matched, r.end.offset};
 }
 

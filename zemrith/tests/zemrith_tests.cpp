@@ -1,4 +1,5 @@
 #include "../zemrith.h"
+#include "test_files.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 // Stands in for the C library's write, so that a test can have the
@@ -25,17 +25,12 @@ extern "C" ssize_t write(int fd, const void* buffer, size_t count)
 
 namespace {
 
-std::filesystem::path tempFile(const std::string& name, const std::string& content)
-{
-    auto path = std::filesystem::temp_directory_path() / ("zemrith_" + name);
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
+using Pelk::testing::TemporaryFile;
 
 TEST(Zemrith, ReadsSeeksAndReportsSizeAndEnd)
 {
-    auto path = tempFile("read", "abcdefghij");
-    int h = pelk_open(path.c_str(), 0x8000, 0);
+    TemporaryFile file("zemrith_read", "abcdefghij");
+    int h = pelk_open(file.path().c_str(), 0x8000, 0);
     ASSERT_GE(h, 1);
     EXPECT_EQ(pelk_seek(h, 0, 2), 10);
     EXPECT_EQ(pelk_seek(h, 3, 0), 3);
@@ -44,7 +39,6 @@ TEST(Zemrith, ReadsSeeksAndReportsSizeAndEnd)
     EXPECT_EQ(std::string(buf), "defghij");
     EXPECT_EQ(pelk_read(h, buf, 16), 0);
     EXPECT_EQ(pelk_close(h), 0);
-    std::filesystem::remove(path);
 }
 
 TEST(Zemrith, FailuresAreNegativeNeverValidHandles)
@@ -60,37 +54,33 @@ TEST(Zemrith, FailuresAreNegativeNeverValidHandles)
 
 TEST(Zemrith, ReadOnlyModeCannotWrite)
 {
-    auto path = tempFile("ro", "x");
-    int h = pelk_open(path.c_str(), 0x8000, 0);
+    TemporaryFile file("zemrith_ro", "x");
+    int h = pelk_open(file.path().c_str(), 0x8000, 0);
     ASSERT_GE(h, 1);
     EXPECT_LT(pelk_write(h, "y", 1), 0);
     pelk_close(h);
-    std::filesystem::remove(path);
 }
 
 TEST(Zemrith, WritesAndCommits)
 {
-    auto path = std::filesystem::temp_directory_path() / "zemrith_write";
-    std::filesystem::remove(path);
-    int h = pelk_open(path.c_str(), 0, 0644);
+    TemporaryFile file("zemrith_write");
+    int h = pelk_open(file.path().c_str(), 0, 0644);
     ASSERT_GE(h, 1);
     EXPECT_EQ(pelk_write(h, "hello", 5), 5);
     EXPECT_EQ(pelk_commit(h), 0);
     pelk_close(h);
-    EXPECT_EQ(std::filesystem::file_size(path), 5u);
-    std::filesystem::remove(path);
+    EXPECT_EQ(std::filesystem::file_size(file.path()), 5u);
 }
 
 TEST(Zemrith, AWriteThatTakesNothingIsAFailureNotALoop)
 {
-    auto path = std::filesystem::temp_directory_path() / "zemrith_write_nothing";
-    int h = pelk_open(path.c_str(), 0, 0644);
+    TemporaryFile file("zemrith_write_nothing");
+    int h = pelk_open(file.path().c_str(), 0, 0644);
     ASSERT_GE(h, 1);
     refusingDescriptor = h - 1;
     EXPECT_EQ(pelk_write(h, "hello", 5), -1);
     refusingDescriptor = -1;
     pelk_close(h);
-    std::filesystem::remove(path);
 }
 
 } // namespace

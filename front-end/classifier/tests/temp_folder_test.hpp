@@ -1,24 +1,17 @@
 // A test fixture with a fresh folder of its own for the files a test writes.
 #pragma once
 
+#include "test_files.hpp"
+
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <string>
 
 class TempFolderTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path()
-              / ("vesk_" + std::string(test->test_suite_name()) + "_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void SetUp() override { std::filesystem::create_directories(dir); }
 
-    std::filesystem::path dir;
+    Pelk::testing::TemporaryFile folder{"vesk_folder"};
+    std::filesystem::path dir = folder.path();
     int count = 0;
 };

@@ -2,12 +2,11 @@
 // status, standard output and standard error.
 #pragma once
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "test_files.hpp"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,14 +17,6 @@ struct ProgramRun {
     std::string out;
     std::string err;
 };
-
-inline std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 inline std::string shellQuote(const std::string& s)
 {
@@ -43,10 +34,9 @@ inline constexpr int programStackKilobytes = 256;
 inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                              int stackKilobytes = 0)
 {
-    auto dir = std::filesystem::temp_directory_path();
-    std::string tag = std::to_string(getpid());
-    std::string outPath = (dir / ("run_out_" + tag)).string();
-    std::string errPath = (dir / ("run_err_" + tag)).string();
+    TemporaryFile outFile("run_out"), errFile("run_err");
+    const std::string& outPath = outFile.path();
+    const std::string& errPath = errFile.path();
     std::string command = shellQuote(program);
     if (stackKilobytes > 0) {
         std::string limited = "ulimit -s ";
@@ -68,8 +58,6 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     run.out = readWholeFile(outPath);
     run.err = readWholeFile(errPath);
-    std::filesystem::remove(outPath);
-    std::filesystem::remove(errPath);
     return run;
 }
 

@@ -36,15 +36,6 @@ struct TextValues {
     {
     }
 
-    // The run's output, or `discarded` while the cell filter reads a
-    // structure's head or skips the structure.
-    RecordOutput* currentOutput;
-    // The -cell name; empty when every structure is converted.
-    std::string cellFilter;
-    // Made once for the run, as every structure's head goes through it.
-    core::EmptyStream discard;
-    RecordOutput discarded{&discard, 1024};
-
     std::int16_t int2 = 0;
     std::int16_t int2Second = 0;
     std::int32_t int4 = 0;
@@ -57,6 +48,15 @@ struct TextValues {
     std::uint32_t listSlots = 0;
     std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     PointBuffer points;
+
+    // The run's output, or `discarded` while the cell filter reads a
+    // structure's head or skips the structure.
+    RecordOutput* currentOutput;
+    // The -cell name; empty when every structure is converted.
+    std::string cellFilter;
+    // Made once for the run, as every structure's head goes through it.
+    core::EmptyStream discard;
+    RecordOutput discarded{&discard, 1024};
 };
 
 namespace grammar {

@@ -64,12 +64,19 @@ namespace grammar {
 using namespace Pelk::core;
 using Cursor = StreamCursor;
 
+// One node type for every record without payload: a type per code makes
+// the grammar's code larger and measured slower.
+constexpr auto matchEmptyRecord(const char* keyword, RecordCode code, TextValues* v)
+{
+    return action(matchKeyword(keyword),
+                  [code, v](Cursor, Cursor) { writeRecordBytes(*v->currentOutput, code, nullptr, 0); });
+}
+
 // A record without payload, written as soon as its keyword matched.
 template <RecordCode code>
 constexpr auto matchKeywordRecord(TextValues* v)
 {
-    return action(matchKeyword(recordKeyword<code>),
-                  [v](Cursor, Cursor) { writeRecordBytes(*v->currentOutput, code, nullptr, 0); });
+    return matchEmptyRecord(recordKeyword<code>, code, v);
 }
 
 template <class Node>

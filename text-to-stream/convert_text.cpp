@@ -35,14 +35,8 @@ bool convertText(const std::string& cellName, const std::string& inputPath, std:
                  std::ostream& console)
 {
     auto records = std::make_unique<RecordOutput>(&output);
-    currentOutput = records.get();
-    cellFilter = cellName;
-    // Nothing may write through a pointer to a buffer that is gone.
-    struct Detach {
-        ~Detach() { currentOutput = nullptr; }
-    } detach;
     core::PagedFileHolder file = core::openPagedFile(inputPath);
-    TextResult result = runTextGrammar({file.get(), 0}, {file.get(), file->size()});
+    TextResult result = runTextGrammar(*records, cellName, {file.get(), 0}, {file.get(), file->size()});
     records->flush();
     if (!result.matched)
         reportParseFailure(console, *file, result.end.offset);

@@ -4,49 +4,62 @@
 
 namespace Pelk::calvio {
 
-RecordOutput* currentOutput = nullptr;
-
 namespace {
 
-template <std::size_t N>
-void writeFixedRecord(const core::FixedRecord<N>& record)
+// The length word and code of a record of `count` payload bytes. The word
+// is unsigned: a full payload's 32772 wraps in the int16_t it is stored as.
+void storeHeader(std::uint8_t* header, core::RecordCode code, std::size_t count)
 {
-    std::uint8_t bytes[N + 4] = {0x00, static_cast<std::uint8_t>(N + 4), core::recordType(record.code),
-                                 core::dataType(record.code)};
+    core::storeInt2(header, static_cast<std::int16_t>(count + 4));
+    header[2] = core::recordType(code);
+    header[3] = core::dataType(code);
+}
+
+template <std::size_t N>
+void writeFixedRecord(RecordOutput& output, const core::FixedRecord<N>& record)
+{
+    std::uint8_t bytes[N + 4];
+    storeHeader(bytes, record.code, N);
     std::memcpy(bytes + 4, record.payload.data(), N);
-    currentOutput->write(bytes, N + 4);
+    output.write(bytes, N + 4);
+}
+
+template <std::size_t N>
+void pushBytes(core::StreamRecord& record, const std::uint8_t (&bytes)[N])
+{
+    for (std::uint8_t b : bytes)
+        record.payload.push_back(b);
 }
 
 } // namespace
 
-void writeRecordBytes(core::RecordCode code, const std::uint8_t* payload, std::size_t count)
+void writeRecordBytes(RecordOutput& output, core::RecordCode code, const std::uint8_t* payload, std::size_t count)
 {
-    std::size_t length = count + 4;
-    std::uint8_t header[4] = {static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length),
-                              core::recordType(code), core::dataType(code)};
-    currentOutput->write(header, 4);
-    currentOutput->write(payload, count);
+    std::uint8_t header[4];
+    storeHeader(header, code, count);
+    output.write(header, 4);
+    output.write(payload, count);
 }
 
-void writeRecord(core::StreamRecord& record)
+void writeRecord(RecordOutput& output, core::StreamRecord& record)
 {
     if (record.payload.size() % 2 != 0)
         record.payload.push_back(0);
-    writeRecordBytes(record.code, record.payload.data(), record.payload.size());
+    writeRecordBytes(output, record.code, record.payload.data(), record.payload.size());
 }
 
 void pushInt2(core::StreamRecord& record, std::int16_t value)
 {
-    auto u = static_cast<std::uint16_t>(value);
-    record.payload.push_back(static_cast<std::uint8_t>(u >> 8));
-    record.payload.push_back(static_cast<std::uint8_t>(u));
+    std::uint8_t bytes[2];
+    core::storeInt2(bytes, value);
+    pushBytes(record, bytes);
 }
 
 void pushInt4(core::StreamRecord& record, std::int32_t value)
 {
-    auto u = static_cast<std::uint32_t>(value);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        record.payload.push_back(static_cast<std::uint8_t>(u >> shift));
+    std::uint8_t bytes[4];
+    core::storeInt4(bytes, value);
+    pushBytes(record, bytes);
 }
 
 void pushString(core::StreamRecord& record, std::string_view text)
@@ -111,22 +124,25 @@ void pushReal8(core::StreamRecord& record, double value)
     }
 }
 
-void writeInt2Record(const core::FixedRecord<2>& record) { writeFixedRecord(record); }
-void writeInt4Record(const core::FixedRecord<4>& record) { writeFixedRecord(record); }
-void writeFixed24Record(const core::FixedRecord<24>& record) { writeFixedRecord(record); }
+void writeInt2Record(RecordOutput& output, const core::FixedRecord<2>& record) { writeFixedRecord(output, record); }
+void writeInt4Record(RecordOutput& output, const core::FixedRecord<4>& record) { writeFixedRecord(output, record); }
+void writeFixed24Record(RecordOutput& output, const core::FixedRecord<24>& record)
+{
+    writeFixedRecord(output, record);
+}
 
 core::FixedRecord<2> int2Record(core::RecordCode code, std::int16_t value)
 {
-    auto u = static_cast<std::uint16_t>(value);
-    return {code, {{static_cast<std::uint8_t>(u >> 8), static_cast<std::uint8_t>(u)}}};
+    core::FixedRecord<2> record{code, {}};
+    core::storeInt2(record.payload.data(), value);
+    return record;
 }
 
 core::FixedRecord<4> int4Record(core::RecordCode code, std::int32_t value)
 {
-    auto u = static_cast<std::uint32_t>(value);
-    return {code,
-            {{static_cast<std::uint8_t>(u >> 24), static_cast<std::uint8_t>(u >> 16),
-              static_cast<std::uint8_t>(u >> 8), static_cast<std::uint8_t>(u)}}};
+    core::FixedRecord<4> record{code, {}};
+    core::storeInt4(record.payload.data(), value);
+    return record;
 }
 
 } // namespace Pelk::calvio

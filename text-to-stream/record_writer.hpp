@@ -1,5 +1,5 @@
 // calvio's writing side of the record layer: records are assembled with the
-// push operations and reach the current output in one piece each.
+// push operations and reach the given output in one piece each.
 #pragma once
 
 #include "pelk/output_buffer.hpp"
@@ -14,11 +14,7 @@ namespace Pelk::calvio {
 
 using RecordOutput = core::OutputBuffer;
 
-// The one output all record writers use; the cell filter swaps it while it
-// skips a structure.
-extern RecordOutput* currentOutput;
-
-void writeRecord(core::StreamRecord& record);
+void writeRecord(RecordOutput& output, core::StreamRecord& record);
 void pushInt2(core::StreamRecord& record, std::int16_t value);
 void pushInt4(core::StreamRecord& record, std::int32_t value);
 void pushString(core::StreamRecord& record, std::string_view text);
@@ -29,11 +25,11 @@ void pushString(core::StreamRecord& record, std::string_view text);
 void pushReal8(core::StreamRecord& record, double value);
 
 // A record of code and payload, with the length the payload gives.
-void writeRecordBytes(core::RecordCode code, const std::uint8_t* payload, std::size_t count);
+void writeRecordBytes(RecordOutput& output, core::RecordCode code, const std::uint8_t* payload, std::size_t count);
 
-void writeInt2Record(const core::FixedRecord<2>& record);
-void writeInt4Record(const core::FixedRecord<4>& record);
-void writeFixed24Record(const core::FixedRecord<24>& record);
+void writeInt2Record(RecordOutput& output, const core::FixedRecord<2>& record);
+void writeInt4Record(RecordOutput& output, const core::FixedRecord<4>& record);
+void writeFixed24Record(RecordOutput& output, const core::FixedRecord<24>& record);
 
 // Builds the fixed record of one INT2 or INT4 value, big-endian.
 core::FixedRecord<2> int2Record(core::RecordCode code, std::int16_t value);

@@ -1,33 +1,23 @@
 #include "text_grammar.hpp"
 
-#include <bit>
-#include <cstring>
 #include <memory>
 
 namespace Pelk::calvio {
 
-std::string cellFilter;
-
 void PointBuffer::append(std::int32_t x, std::int32_t y)
 {
     if (count < capacity) {
-        auto bigEndian32 = [](std::int32_t v) {
-            auto u = static_cast<std::uint32_t>(v);
-            if constexpr (std::endian::native == std::endian::little)
-                return __builtin_bswap32(u);
-            return u;
-        };
-        std::uint32_t bigEndian[2] = {bigEndian32(x), bigEndian32(y)};
-        std::memcpy(payload + count * 8, bigEndian, 8);
+        core::storeInt4(payload + count * 8, x);
+        core::storeInt4(payload + count * 8 + 4, y);
     }
     ++count;
 }
 
-void PointBuffer::write() const
+void PointBuffer::write(RecordOutput& output) const
 {
     if (count > capacity)
         throw "StaticVector::push_back";
-    writeRecordBytes(core::Records::XY, payload, static_cast<std::size_t>(count * 8));
+    writeRecordBytes(output, core::Records::XY, payload, static_cast<std::size_t>(count * 8));
 }
 
 namespace grammar {
@@ -54,7 +44,7 @@ void padNameSlots(TextValues* v, std::uint32_t minimumSlots)
     for (; v->listSlots < minimumSlots; ++v->listSlots)
         for (std::size_t i = 0; i < nameSlot; ++i)
             v->listRecord.payload.push_back(0);
-    writeRecord(v->listRecord);
+    writeRecord(*v->currentOutput, v->listRecord);
 }
 
 TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
@@ -71,7 +61,7 @@ TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
         points.append(v->x2, v->y2);
         points.append(v->x1, v->y2);
         points.append(v->x1, v->y1);
-        points.write();
+        points.write(*v->currentOutput);
         return result;
     }
 
@@ -81,7 +71,7 @@ TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
                               list(ListPointParser{v}, ',', 0, unbounded), skipBlanks(), matchChar(')'));
     result = pointList.parse(begin, end);
     if (result.matched) {
-        points.write();
+        points.write(*v->currentOutput);
         return result;
     }
 
@@ -91,7 +81,7 @@ TextResult CoordinatesParser::parse(Cursor begin, Cursor end) const
     result = single.parse(begin, end);
     if (result.matched) {
         points.append(v->x1, v->y1);
-        points.write();
+        points.write(*v->currentOutput);
     }
     return result;
 }
@@ -132,9 +122,10 @@ TextResult ListPointParser::parse(Cursor begin, Cursor end) const
 
 } // namespace grammar
 
-TextResult runTextGrammar(StreamCursor begin, StreamCursor end)
+TextResult runTextGrammar(RecordOutput& output, const std::string& cellFilter, StreamCursor begin,
+                          StreamCursor end)
 {
-    auto values = std::make_unique<TextValues>();
+    auto values = std::make_unique<TextValues>(output, cellFilter);
     auto library = grammar::parseTextLibrary(values.get());
     return library.parse(begin, end);
 }

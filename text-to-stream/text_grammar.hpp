@@ -1,5 +1,5 @@
 // calvio's grammar of the text form: one rule per line of the format, each
-// writing its GDSII record to the current output as soon as it matched.
+// writing its GDSII record to the run's current output as soon as it matched.
 #pragma once
 
 #include "record_writer.hpp"
@@ -10,11 +10,9 @@
 #include "pelk/record_codes.hpp"
 
 #include <string>
+#include <utility>
 
 namespace Pelk::calvio {
-
-// The -cell name; empty when every structure is converted.
-extern std::string cellFilter;
 
 // The points of one XY record: the first 4096 as payload, and how many
 // were read, so that memory stays bounded however long the list is.
@@ -27,13 +25,17 @@ struct PointBuffer {
     void append(std::int32_t x, std::int32_t y);
     // Writes the XY record; more points than one record holds are thrown
     // as the record buffer's overflow.
-    void write() const;
+    void write(RecordOutput& output) const;
 };
 
-// What the rules scan into. Every rule overwrites the values it reads
-// before its record is written, so nothing leaks from one attempt into
-// the next.
+// The state of one run: where the rules write and what they scan into.
+// Every rule overwrites the values it reads before its record is written,
+// so nothing leaks from one attempt into the next.
 struct TextValues {
+    TextValues(RecordOutput& output, std::string cellName) : currentOutput(&output), cellFilter(std::move(cellName))
+    {
+    }
+
     std::int16_t int2 = 0;
     std::int16_t int2Second = 0;
     std::int32_t int4 = 0;
@@ -46,6 +48,15 @@ struct TextValues {
     std::uint32_t listSlots = 0;
     std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     PointBuffer points;
+
+    // The run's output, or `discarded` while the cell filter reads a
+    // structure's head or skips the structure.
+    RecordOutput* currentOutput;
+    // The -cell name; empty when every structure is converted.
+    std::string cellFilter;
+    // Made once for the run, as every structure's head goes through it.
+    core::EmptyStream discard;
+    RecordOutput discarded{&discard, 1024};
 };
 
 namespace grammar {
@@ -53,32 +64,43 @@ namespace grammar {
 using namespace Pelk::core;
 using Cursor = StreamCursor;
 
-// A record without payload, written as soon as its keyword matched.
-constexpr auto matchKeywordRecord(const char* keyword, RecordCode code)
+// One node type for every record without payload: a type per code makes
+// the grammar's code larger and measured slower.
+constexpr auto matchEmptyRecord(const char* keyword, RecordCode code, TextValues* v)
 {
-    return action(matchKeyword(keyword), [code](Cursor, Cursor) { writeRecordBytes(code, nullptr, 0); });
+    return action(matchKeyword(keyword),
+                  [code, v](Cursor, Cursor) { writeRecordBytes(*v->currentOutput, code, nullptr, 0); });
+}
+
+// A record without payload, written as soon as its keyword matched.
+template <RecordCode code>
+constexpr auto matchKeywordRecord(TextValues* v)
+{
+    return matchEmptyRecord(recordKeyword<code>, code, v);
 }
 
 template <class Node>
 constexpr auto writesInt2(Node node, RecordCode code, TextValues* v)
 {
-    return action(node, [code, v](Cursor, Cursor) { writeInt2Record(int2Record(code, v->int2)); });
+    return action(node,
+                  [code, v](Cursor, Cursor) { writeInt2Record(*v->currentOutput, int2Record(code, v->int2)); });
 }
 
 template <class Node>
 constexpr auto writesInt4(Node node, RecordCode code, TextValues* v)
 {
-    return action(node, [code, v](Cursor, Cursor) { writeInt4Record(int4Record(code, v->int4)); });
+    return action(node,
+                  [code, v](Cursor, Cursor) { writeInt4Record(*v->currentOutput, int4Record(code, v->int4)); });
 }
 
 // A record built in its own buffer by `fill` once the node matched.
 template <class Node, class Fill>
-constexpr auto writesBuffered(Node node, RecordCode code, Fill fill)
+constexpr auto writesBuffered(Node node, RecordCode code, TextValues* v, Fill fill)
 {
-    return action(node, [code, fill](Cursor, Cursor) {
+    return action(node, [code, v, fill](Cursor, Cursor) {
         StreamRecord record;
         fill(startRecord(record, code));
-        writeRecord(record);
+        writeRecord(*v->currentOutput, record);
     });
 }
 
@@ -86,13 +108,13 @@ constexpr auto writesBuffered(Node node, RecordCode code, Fill fill)
 template <class Node>
 constexpr auto writesBufferedInt2(Node node, RecordCode code, TextValues* v)
 {
-    return writesBuffered(node, code, [v](StreamRecord& r) { pushInt2(r, v->int2); });
+    return writesBuffered(node, code, v, [v](StreamRecord& r) { pushInt2(r, v->int2); });
 }
 
 template <class Node>
-constexpr auto writesText(Node node, RecordCode code, BoundedText* text)
+constexpr auto writesText(Node node, RecordCode code, TextValues* v)
 {
-    return writesBuffered(node, code, [text](StreamRecord& r) { pushString(r, text->text); });
+    return writesBuffered(node, code, v, [v](StreamRecord& r) { pushString(r, v->text.text); });
 }
 
 template <class Node>
@@ -100,19 +122,16 @@ constexpr auto writesStamps(Node node, RecordCode code, TextValues* v)
 {
     return action(node, [code, v](Cursor, Cursor) {
         FixedRecord<24> record{code, {}};
-        for (std::size_t i = 0; i < 12; ++i) {
-            auto u = static_cast<std::uint16_t>(v->stamps[i]);
-            record.payload[2 * i] = static_cast<std::uint8_t>(u >> 8);
-            record.payload[2 * i + 1] = static_cast<std::uint8_t>(u);
-        }
-        writeFixed24Record(record);
+        for (std::size_t i = 0; i < 12; ++i)
+            storeInt2(record.payload.data() + 2 * i, v->stamps[i]);
+        writeFixed24Record(*v->currentOutput, record);
     });
 }
 
 template <class Node>
 constexpr auto writesReals(Node node, RecordCode code, TextValues* v, bool two)
 {
-    return writesBuffered(node, code, [v, two](StreamRecord& r) {
+    return writesBuffered(node, code, v, [v, two](StreamRecord& r) {
         pushReal8(r, v->real);
         if (two)
             pushReal8(r, v->realSecond);
@@ -143,91 +162,99 @@ struct ListPointParser {
 
 constexpr auto parseTextElflags(TextValues* v)
 {
-    return writesInt2(matchAssignInt2("EF", &v->int2), Records::ELFLAGS, v);
+    return writesInt2(matchAssignInt2(recordKeyword<Records::ELFLAGS>, &v->int2), Records::ELFLAGS, v);
 }
-constexpr auto parseTextPlex(TextValues* v) { return writesInt4(matchAssignInt4("PLEX", &v->int4), Records::PLEX, v); }
+constexpr auto parseTextPlex(TextValues* v)
+{
+    return writesInt4(matchAssignInt4(recordKeyword<Records::PLEX>, &v->int4), Records::PLEX, v);
+}
 constexpr auto parseElementFlags(TextValues* v) { return sequence(optional(parseTextElflags(v)), optional(parseTextPlex(v))); }
 constexpr auto parseTextLayer(TextValues* v) { return writesInt2(matchSpacedInt2(&v->int2), Records::LAYER, v); }
 constexpr auto parseTextDatatype(TextValues* v) { return writesInt2(matchSpacedInt2(&v->int2), Records::DATATYPE, v); }
 constexpr auto parseTextPathtype(TextValues* v)
 {
-    return writesInt2(matchAssignInt2("PT", &v->int2), Records::PATHTYPE, v);
+    return writesInt2(matchAssignInt2(recordKeyword<Records::PATHTYPE>, &v->int2), Records::PATHTYPE, v);
 }
-constexpr auto parseTextWidth(TextValues* v) { return writesInt4(matchAssignInt4("W", &v->int4), Records::WIDTH, v); }
-constexpr auto parseTextSname(TextValues* v) { return writesText(matchBlankedWord(&v->text), Records::SNAME, &v->text); }
+constexpr auto parseTextWidth(TextValues* v)
+{
+    return writesInt4(matchAssignInt4(recordKeyword<Records::WIDTH>, &v->int4), Records::WIDTH, v);
+}
+constexpr auto parseTextSname(TextValues* v) { return writesText(matchBlankedWord(&v->text), Records::SNAME, v); }
 
 constexpr auto parseTextTransform(TextValues* v)
 {
-    auto strans = writesBufferedInt2(matchAssignInt2("STRANS", &v->int2), Records::STRANS, v);
-    auto mag = writesReals(matchAssignReal("M", &v->real), Records::MAG, v, false);
-    auto angle = writesReals(matchAssignReal("A", &v->real), Records::ANGLE, v, false);
+    auto strans = writesBufferedInt2(matchAssignInt2(recordKeyword<Records::STRANS>, &v->int2), Records::STRANS, v);
+    auto mag = writesReals(matchAssignReal(recordKeyword<Records::MAG>, &v->real), Records::MAG, v, false);
+    auto angle = writesReals(matchAssignReal(recordKeyword<Records::ANGLE>, &v->real), Records::ANGLE, v, false);
     return optional(sequence(strans, optional(mag), optional(angle)));
 }
 
 constexpr auto parseTextBoundary(TextValues* v)
 {
-    return sequence(matchKeywordRecord("BOUNDARY", Records::BOUNDARY), parseElementFlags(v), parseTextLayer(v),
+    return sequence(matchKeywordRecord<Records::BOUNDARY>(v), parseElementFlags(v), parseTextLayer(v),
                     parseTextDatatype(v), parseTextXY(v));
 }
 
 constexpr auto parseTextPath(TextValues* v)
 {
-    auto bgnExtn = writesInt4(matchAssignInt4("BGNEXTN", &v->int4), Records::BGNEXTN, v);
-    auto endExtn = writesInt4(matchAssignInt4("ENDEXTN", &v->int4), Records::ENDEXTN, v);
-    return sequence(matchKeywordRecord("PATH", Records::PATH), parseElementFlags(v), parseTextLayer(v),
+    auto bgnExtn = writesInt4(matchAssignInt4(recordKeyword<Records::BGNEXTN>, &v->int4), Records::BGNEXTN, v);
+    auto endExtn = writesInt4(matchAssignInt4(recordKeyword<Records::ENDEXTN>, &v->int4), Records::ENDEXTN, v);
+    return sequence(matchKeywordRecord<Records::PATH>(v), parseElementFlags(v), parseTextLayer(v),
                     parseTextDatatype(v), optional(parseTextPathtype(v)), optional(parseTextWidth(v)),
                     optional(bgnExtn), optional(endExtn), parseTextXY(v));
 }
 
 constexpr auto parseTextSref(TextValues* v)
 {
-    return sequence(matchKeywordRecord("SREF", Records::SREF), parseElementFlags(v), parseTextSname(v),
+    return sequence(matchKeywordRecord<Records::SREF>(v), parseElementFlags(v), parseTextSname(v),
                     parseTextTransform(v), parseTextXY(v));
 }
 
 constexpr auto parseTextAref(TextValues* v)
 {
-    auto colrowText = sequence(matchKeyword("COLROW"), skipBlanks(), matchLiteral("="), skipBlanks(),
-                               parseInt2(&v->int2), skipBlanks(), matchChar(':'), skipBlanks(),
+    auto colrowText = sequence(matchKeyword(recordKeyword<Records::COLROW>), skipBlanks(), matchLiteral("="),
+                               skipBlanks(), parseInt2(&v->int2), skipBlanks(), matchChar(':'), skipBlanks(),
                                parseInt2(&v->int2Second));
-    auto colrow = writesBuffered(colrowText, Records::COLROW, [v](StreamRecord& r) {
+    auto colrow = writesBuffered(colrowText, Records::COLROW, v, [v](StreamRecord& r) {
         pushInt2(r, v->int2);
         pushInt2(r, v->int2Second);
     });
-    return sequence(matchKeywordRecord("AREF", Records::AREF), parseElementFlags(v), parseTextSname(v),
+    return sequence(matchKeywordRecord<Records::AREF>(v), parseElementFlags(v), parseTextSname(v),
                     parseTextTransform(v), colrow, parseTextXY(v));
 }
 
 constexpr auto parseTextText(TextValues* v)
 {
-    auto texttype = writesInt2(matchAssignInt2("TYPE", &v->int2), Records::TEXTTYPE, v);
-    auto presentation = writesInt2(matchAssignInt2("PRES", &v->int2), Records::PRESENTATION, v);
+    auto texttype = writesInt2(matchAssignInt2(recordKeyword<Records::TEXTTYPE>, &v->int2), Records::TEXTTYPE, v);
+    auto presentation =
+        writesInt2(matchAssignInt2(recordKeyword<Records::PRESENTATION>, &v->int2), Records::PRESENTATION, v);
     auto string = writesText(
         sequence(skipBlanks(), matchChar('"'), captureText(matchQuotedText(), &v->text), matchChar('"')),
-        Records::STRING, &v->text);
-    return sequence(matchKeywordRecord("TEXT", Records::TEXT), parseElementFlags(v), parseTextLayer(v), texttype,
+        Records::STRING, v);
+    return sequence(matchKeywordRecord<Records::TEXT>(v), parseElementFlags(v), parseTextLayer(v), texttype,
                     optional(presentation), optional(parseTextPathtype(v)), optional(parseTextWidth(v)),
                     parseTextTransform(v), parseTextXY(v), string);
 }
 
 constexpr auto parseTextNode(TextValues* v)
 {
-    auto nodetype = writesBufferedInt2(matchAssignInt2("NT", &v->int2), Records::NODETYPE, v);
-    return sequence(matchKeywordRecord("NODE", Records::NODE), parseElementFlags(v), parseTextLayer(v), nodetype,
+    auto nodetype =
+        writesBufferedInt2(matchAssignInt2(recordKeyword<Records::NODETYPE>, &v->int2), Records::NODETYPE, v);
+    return sequence(matchKeywordRecord<Records::NODE>(v), parseElementFlags(v), parseTextLayer(v), nodetype,
                     parseTextXY(v));
 }
 
 constexpr auto parseTextBox(TextValues* v)
 {
-    auto boxtype = writesBufferedInt2(matchAssignInt2("BT", &v->int2), Records::BOXTYPE, v);
-    return sequence(matchKeywordRecord("BOX", Records::BOX), parseElementFlags(v), parseTextLayer(v), boxtype,
+    auto boxtype = writesBufferedInt2(matchAssignInt2(recordKeyword<Records::BOXTYPE>, &v->int2), Records::BOXTYPE, v);
+    return sequence(matchKeywordRecord<Records::BOX>(v), parseElementFlags(v), parseTextLayer(v), boxtype,
                     parseTextXY(v));
 }
 
 constexpr auto parseTextProperty(TextValues* v)
 {
-    auto attr = writesBufferedInt2(matchKeywordInt2("PROP", &v->int2), Records::PROPATTR, v);
-    auto value = writesText(matchBlankedWord(&v->text), Records::PROPVALUE, &v->text);
+    auto attr = writesBufferedInt2(matchKeywordInt2(recordKeyword<Records::PROPATTR>, &v->int2), Records::PROPATTR, v);
+    auto value = writesText(matchBlankedWord(&v->text), Records::PROPVALUE, v);
     return sequence(attr, value);
 }
 
@@ -235,25 +262,25 @@ constexpr auto parseTextElement(TextValues* v)
 {
     auto kind = alternative(parseTextBoundary(v), parseTextPath(v), parseTextSref(v), parseTextAref(v),
                             parseTextText(v), parseTextNode(v), parseTextBox(v));
-    return sequence(kind, repeat(parseTextProperty(v), 0, unbounded), matchKeywordRecord(";", Records::ENDEL));
+    return sequence(kind, repeat(parseTextProperty(v), 0, unbounded), matchKeywordRecord<Records::ENDEL>(v));
 }
 
 // ---- Structures --------------------------------------------------------
 
 constexpr auto parseTextStructHeader(TextValues* v)
 {
-    return writesStamps(matchDateStamps("STRUCT", &v->stamps), Records::BGNSTR, v);
+    return writesStamps(matchDateStamps(recordKeyword<Records::BGNSTR>, &v->stamps), Records::BGNSTR, v);
 }
 
 constexpr auto parseTextStructureRest(TextValues* v)
 {
-    return sequence(optional(matchKeywordRecord("STRCLASS", Records::STRCLASS)),
-                    repeat(parseTextElement(v), 0, unbounded), matchKeywordRecord("ENDSTR", Records::ENDSTR));
+    return sequence(optional(matchKeywordRecord<Records::STRCLASS>(v)),
+                    repeat(parseTextElement(v), 0, unbounded), matchKeywordRecord<Records::ENDSTR>(v));
 }
 
 constexpr auto parseWholeTextStructure(TextValues* v)
 {
-    auto name = writesText(matchBlankedWord(&v->text), Records::STRNAME, &v->text);
+    auto name = writesText(matchBlankedWord(&v->text), Records::STRNAME, v);
     return sequence(parseTextStructHeader(v), name, parseTextStructureRest(v));
 }
 
@@ -263,35 +290,40 @@ constexpr auto parseTextStructureHeader(TextValues* v)
 }
 
 // parseTextStructure: with a -cell filter every structure's head is read
-// into a discarding output to learn its name; a selected structure is then
-// read again from its start into the real output.
+// into the discarding output to learn its name; a selected structure is
+// then read again from its start into the run's output.
 template <class Whole, class Head, class Rest>
 struct FilteredStructureParser {
     Whole whole;
     Head head;
     Rest rest;
-    BoundedText* name;
+    TextValues* v;
 
     TextResult parse(Cursor begin, Cursor end) const
     {
-        if (cellFilter.empty())
+        if (v->cellFilter.empty())
             return whole.parse(begin, end);
-        RecordOutput* saved = currentOutput;
-        EmptyStream discard;
-        RecordOutput discarded(&discard, 1024);
-        struct Restore {
-            RecordOutput* saved;
-            ~Restore() { currentOutput = saved; }
-        } restore{saved};
-        currentOutput = &discarded;
+        RecordOutput* output = v->currentOutput;
+        v->currentOutput = &v->discarded;
+        TextResult result = parseFiltered(begin, end, output);
+        // What throws ends the run with its state, so only a return needs
+        // the output back.
+        v->currentOutput = output;
+        return result;
+    }
+
+private:
+    TextResult parseFiltered(Cursor begin, Cursor end, RecordOutput* output) const
+    {
         TextResult headResult = head.parse(begin, end);
         if (!headResult.matched)
             return headResult;
+        const BoundedText& name = v->structureName;
         // A name the record cannot hold fails as it does without the filter.
-        if (!name->complete || name->text.size() > core::maxPayload)
+        if (!name.complete || name.text.size() > core::maxPayload)
             return whole.parse(begin, end);
-        if (name->text == cellFilter) {
-            currentOutput = saved;
+        if (name.text == v->cellFilter) {
+            v->currentOutput = output;
             return whole.parse(begin, end);
         }
         return rest.parse(headResult.end, end);
@@ -303,18 +335,17 @@ constexpr auto parseTextStructure(TextValues* v)
     auto whole = parseWholeTextStructure(v);
     auto head = parseTextStructureHeader(v);
     auto rest = parseTextStructureRest(v);
-    return FilteredStructureParser<decltype(whole), decltype(head), decltype(rest)>{whole, head, rest,
-                                                                                     &v->structureName};
+    return FilteredStructureParser<decltype(whole), decltype(head), decltype(rest)>{whole, head, rest, v};
 }
 
 // ---- Library -----------------------------------------------------------
 
 // A list line (LIBSECUR, REFLIBS, FONTS): the record is started when the
 // keyword matched, filled item by item, and written after the last item.
-template <class Item, class Finish>
-constexpr auto matchListLine(const char* keyword, RecordCode code, Item item, Finish finish, TextValues* v)
+template <RecordCode code, class Item, class Finish>
+constexpr auto matchListLine(Item item, Finish finish, TextValues* v)
 {
-    auto start = action(matchKeyword(keyword), [code, v](Cursor, Cursor) {
+    auto start = action(matchKeyword(recordKeyword<code>), [v](Cursor, Cursor) {
         startRecord(v->listRecord, code);
         v->listSlots = 0;
     });
@@ -325,62 +356,73 @@ constexpr auto matchListLine(const char* keyword, RecordCode code, Item item, Fi
 void appendNameSlot(TextValues* v);
 void padNameSlots(TextValues* v, std::uint32_t minimumSlots);
 
-constexpr auto parseTextNameList(const char* keyword, RecordCode code, std::uint32_t minimumSlots, TextValues* v)
+template <RecordCode code>
+constexpr auto parseTextNameList(std::uint32_t minimumSlots, TextValues* v)
 {
     auto item = action(captureWord(&v->text), [v](Cursor, Cursor) { appendNameSlot(v); });
-    return matchListLine(keyword, code, item, [v, minimumSlots](Cursor, Cursor) { padNameSlots(v, minimumSlots); }, v);
+    return matchListLine<code>(item, [v, minimumSlots](Cursor, Cursor) { padNameSlots(v, minimumSlots); }, v);
 }
 
 constexpr auto parseTextLibSecur(TextValues* v)
 {
     auto item = action(sequence(skipBlanks(), parseInt2(&v->int2)),
                        [v](Cursor, Cursor) { pushInt2(v->listRecord, v->int2); });
-    return matchListLine("LIBSECUR", Records::LIBSECUR, item, [v](Cursor, Cursor) { writeRecord(v->listRecord); }, v);
+    return matchListLine<Records::LIBSECUR>(
+        item, [v](Cursor, Cursor) { writeRecord(*v->currentOutput, v->listRecord); }, v);
 }
 
 constexpr auto parseTextFormat(TextValues* v)
 {
-    auto format = writesInt2(sequence(matchKeyword("FORMAT"), skipBlanks(), parseInt2(&v->int2)), Records::FORMAT, v);
-    auto mask = writesText(sequence(matchKeyword("MASK"), skipBlanks(), captureWord(&v->text)), Records::MASK, &v->text);
-    auto maskGroup = sequence(repeat(mask, 1, unbounded), matchKeywordRecord("ENDMASK", Records::ENDMASKS));
+    auto format = writesInt2(sequence(matchKeyword(recordKeyword<Records::FORMAT>), skipBlanks(), parseInt2(&v->int2)),
+                             Records::FORMAT, v);
+    auto mask = writesText(sequence(matchKeyword(recordKeyword<Records::MASK>), skipBlanks(), captureWord(&v->text)),
+                           Records::MASK, v);
+    auto maskGroup = sequence(repeat(mask, 1, unbounded), matchKeywordRecord<Records::ENDMASKS>(v));
     return sequence(format, optional(maskGroup));
 }
 
 constexpr auto parseTextLibraryHeader(TextValues* v)
 {
-    auto version = writesInt2(sequence(matchKeyword("VERSION"), skipBlanks(), parseInt2(&v->int2)), Records::HEADER, v);
-    auto bgnlib = writesStamps(matchDateStamps("LIBRARY", &v->stamps), Records::BGNLIB, v);
+    auto version = writesInt2(sequence(matchKeyword(recordKeyword<Records::HEADER>), skipBlanks(), parseInt2(&v->int2)),
+                              Records::HEADER, v);
+    auto bgnlib = writesStamps(matchDateStamps(recordKeyword<Records::BGNLIB>, &v->stamps), Records::BGNLIB, v);
     auto libdirsize =
-        writesInt2(sequence(matchKeyword("LIBDIRSIZE"), skipBlanks(), parseInt2(&v->int2)), Records::LIBDIRSIZE, v);
+        writesInt2(sequence(matchKeyword(recordKeyword<Records::LIBDIRSIZE>), skipBlanks(), parseInt2(&v->int2)),
+                   Records::LIBDIRSIZE, v);
     auto srfname =
-        writesText(sequence(matchKeyword("SRFNAME"), skipBlanks(), captureWord(&v->text)), Records::SRFNAME, &v->text);
-    auto libname = writesText(matchBlankedWord(&v->text), Records::LIBNAME, &v->text);
-    auto attrtable = writesText(sequence(matchKeyword("ATTRTABLE"), skipBlanks(), captureWord(&v->text)),
-                                Records::ATTRTABLE, &v->text);
-    auto generations = writesBufferedInt2(sequence(matchKeyword("GENERATIONS"), skipBlanks(), parseInt2(&v->int2)),
-                                          Records::GENERATIONS, v);
+        writesText(sequence(matchKeyword(recordKeyword<Records::SRFNAME>), skipBlanks(), captureWord(&v->text)),
+                   Records::SRFNAME, v);
+    auto libname = writesText(matchBlankedWord(&v->text), Records::LIBNAME, v);
+    auto attrtable =
+        writesText(sequence(matchKeyword(recordKeyword<Records::ATTRTABLE>), skipBlanks(), captureWord(&v->text)),
+                   Records::ATTRTABLE, v);
+    auto generations = writesBufferedInt2(
+        sequence(matchKeyword(recordKeyword<Records::GENERATIONS>), skipBlanks(), parseInt2(&v->int2)),
+        Records::GENERATIONS, v);
     return sequence(version, bgnlib, optional(libdirsize), optional(srfname), optional(parseTextLibSecur(v)), libname,
-                    optional(parseTextNameList("REFLIBS", Records::REFLIBS, 2, v)),
-                    optional(parseTextNameList("FONTS", Records::FONTS, 4, v)), optional(attrtable),
+                    optional(parseTextNameList<Records::REFLIBS>(2, v)),
+                    optional(parseTextNameList<Records::FONTS>(4, v)), optional(attrtable),
                     optional(generations), optional(parseTextFormat(v)));
 }
 
 constexpr auto parseTextUnits(TextValues* v)
 {
-    return writesReals(
-        sequence(matchKeyword("UNITS"), skipBlanks(), parseReal(&v->real), skipBlanks(), parseReal(&v->realSecond)),
-        Records::UNITS, v, true);
+    return writesReals(sequence(matchKeyword(recordKeyword<Records::UNITS>), skipBlanks(), parseReal(&v->real),
+                                skipBlanks(), parseReal(&v->realSecond)),
+                       Records::UNITS, v, true);
 }
 
 constexpr auto parseTextLibrary(TextValues* v)
 {
     return sequence(parseTextLibraryHeader(v), parseTextUnits(v), repeat(parseTextStructure(v), 0, unbounded),
-                    matchKeywordRecord("ENDLIB", Records::ENDLIB));
+                    matchKeywordRecord<Records::ENDLIB>(v));
 }
 
 } // namespace grammar
 
-// Runs the whole grammar between two cursors.
-TextResult runTextGrammar(StreamCursor begin, StreamCursor end);
+// Runs the whole grammar between two cursors, writing to `output`; with a
+// cellFilter, only the structures of that name reach it.
+TextResult runTextGrammar(RecordOutput& output, const std::string& cellFilter, StreamCursor begin,
+                          StreamCursor end);
 
 } // namespace Pelk::calvio

@@ -4,14 +4,17 @@
 
 #include "pelk/action_nodes.hpp"
 #include "pelk/fixed_containers.hpp"
+#include "pelk/keyword_table.hpp"
 #include "pelk/number_nodes.hpp"
 #include "pelk/repeat_nodes.hpp"
 #include "pelk/sequence_nodes.hpp"
 #include "pelk/stream_record.hpp"
 #include "pelk/text_nodes.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Pelk::calvio {
 
@@ -53,6 +56,32 @@ constexpr BoundedCaptureParser<Node> captureText(Node node, BoundedText* target)
 }
 
 constexpr auto matchKeyword(const char* keyword) { return core::sequence(core::skipBlanks(), core::matchLiteral(keyword)); }
+
+// The word the text writer puts for a record, without the layout and the
+// punctuation around it in the keyword table ("\n   BOUNDARY" gives
+// "BOUNDARY", " PT=" gives "PT"), so that both directions use one spelling.
+constexpr std::string_view keywordWord(core::RecordCode code)
+{
+    std::string_view text = core::keywordText(code);
+    std::size_t first = text.find_first_not_of(" \t\n");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_first_of(" \t\n=[\"", first) - first);
+}
+
+// keywordWord as the NUL-ended literal the matching nodes take, built at
+// compile time.
+template <core::RecordCode code>
+inline constexpr auto recordKeywordChars = [] {
+    constexpr std::string_view word = keywordWord(code);
+    static_assert(!word.empty(), "the record has no keyword of its own");
+    std::array<char, word.size() + 1> chars{};
+    word.copy(chars.data(), word.size());
+    return chars;
+}();
+
+template <core::RecordCode code>
+inline constexpr const char* recordKeyword = recordKeywordChars<code>.data();
 
 constexpr auto captureWord(BoundedText* target) { return captureText(core::matchWord(), target); }
 

@@ -90,30 +90,30 @@ TEST(PushReal8, DecodesBackToTheSameDouble)
 
 TEST(RecordWriters, WholeRecords)
 {
-    Bytes got = captureRecords([] {
+    Bytes got = captureRecords([](RecordOutput& out) {
         StreamRecord name;
         pushString(startRecord(name, 0x0606), "ABCDE");
-        writeRecord(name);
+        writeRecord(out, name);
         StreamRecord even;
         pushString(startRecord(even, 0x0606), "ABCD");
-        writeRecord(even);
+        writeRecord(out, even);
         StreamRecord empty;
         pushString(startRecord(empty, 0x1906), "");
-        writeRecord(empty);
+        writeRecord(out, empty);
         StreamRecord odd;
         startRecord(odd, 0x3B02).payload.push_back(7);
-        writeRecord(odd);
+        writeRecord(out, odd);
         StreamRecord xy;
         pushInt4(startRecord(xy, 0x1003), -20);
         pushInt4(xy, 10);
-        writeRecord(xy);
-        writeRecordBytes(0x0400, nullptr, 0);
-        writeInt2Record(int2Record(0x0D02, -2));
-        writeInt4Record(int4Record(0x2F03, 65538));
+        writeRecord(out, xy);
+        writeRecordBytes(out, 0x0400, nullptr, 0);
+        writeInt2Record(out, int2Record(0x0D02, -2));
+        writeInt4Record(out, int4Record(0x2F03, 65538));
         Pelk::core::FixedRecord<24> stamps{0x0102, {}};
         for (std::size_t i = 0; i < 24; ++i)
             stamps.payload[i] = static_cast<std::uint8_t>(i);
-        writeFixed24Record(stamps);
+        writeFixed24Record(out, stamps);
     });
     Bytes want = {0x00, 0x0A, 0x06, 0x06, 'A', 'B', 'C', 'D', 'E', 0x00,  // odd name padded
                   0x00, 0x08, 0x06, 0x06, 'A', 'B', 'C', 'D',             //
@@ -131,12 +131,12 @@ TEST(RecordWriters, WholeRecords)
 
 TEST(RecordWriters, AFullPayloadFitsAndOneByteMoreThrows)
 {
-    Bytes got = captureRecords([] {
+    Bytes got = captureRecords([](RecordOutput& out) {
         StreamRecord full;
         startRecord(full, 0x1906);
         for (int i = 0; i < 32768; ++i)
             full.payload.push_back('x');
-        writeRecord(full);
+        writeRecord(out, full);
     });
     ASSERT_EQ(got.size(), 32772u);
     EXPECT_EQ(got[0], 0x80);

@@ -40,22 +40,14 @@ inline Conversion convertText(const std::string& text, const std::string& cell =
     return c;
 }
 
-// Runs the record writers into a byte string.
+// Runs the record writers on an output whose bytes are returned.
 template <class Writes>
 Bytes captureRecords(Writes writes)
 {
     std::ostringstream out;
     {
         RecordOutput records(&out);
-        RecordOutput* saved = currentOutput;
-        currentOutput = &records;
-        try {
-            writes();
-        } catch (...) {
-            currentOutput = saved;
-            throw;
-        }
-        currentOutput = saved;
+        writes(records);
     }
     return toBytes(out.str());
 }

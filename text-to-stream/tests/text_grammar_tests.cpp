@@ -315,6 +315,21 @@ TEST(CellFilter, ANameTheRecordCannotHoldFailsAsItDoesWithoutTheFilter)
     }
 }
 
+// Runs in one process share nothing: one that failed while skipping a
+// structure leaves the next, filtered or not, as it is on its own.
+TEST(CellFilter, EachRunStartsAfresh)
+{
+    std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
+    std::string text = std::string(textHead) + strct + "TOP\nENDSTR" + strct + "SUB\nENDSTR\nENDLIB\n";
+    std::string failing = std::string(textHead) + strct + std::string(Pelk::core::maxPayload + 1, 'N') + "\nENDSTR";
+    Bytes top = streamHead().bgnstr("TOP").endstr().endlib().bytes();
+    Bytes all = streamHead().bgnstr("TOP").endstr().bgnstr("SUB").endstr().endlib().bytes();
+    EXPECT_EQ(convertText(text, "TOP").records, top);
+    EXPECT_EQ(convertText(failing, "TOP").thrown, "StaticVector::push_back");
+    EXPECT_EQ(convertText(text, "TOP").records, top);
+    EXPECT_EQ(convertText(text).records, all);
+}
+
 } // namespace
 
 namespace {

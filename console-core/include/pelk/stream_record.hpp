@@ -42,6 +42,23 @@ inline std::int32_t readInt4(const std::uint8_t* bytes)
                                      | (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]});
 }
 
+// The writing side of readInt2 and readInt4: big-endian, two's complement.
+inline void storeInt2(std::uint8_t* to, std::int16_t value)
+{
+    auto u = static_cast<std::uint16_t>(value);
+    to[0] = static_cast<std::uint8_t>(u >> 8);
+    to[1] = static_cast<std::uint8_t>(u);
+}
+
+inline void storeInt4(std::uint8_t* to, std::int32_t value)
+{
+    auto u = static_cast<std::uint32_t>(value);
+    to[0] = static_cast<std::uint8_t>(u >> 24);
+    to[1] = static_cast<std::uint8_t>(u >> 16);
+    to[2] = static_cast<std::uint8_t>(u >> 8);
+    to[3] = static_cast<std::uint8_t>(u);
+}
+
 inline std::int32_t readInt4(const StreamRecord& record, std::uint32_t index)
 {
     if (std::uint64_t{index} + 3 >= record.payload.size())

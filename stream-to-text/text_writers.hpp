@@ -22,16 +22,6 @@ using TextOutput = core::OutputBuffer;
 using core::RecordCode;
 using core::StreamRecord;
 
-struct Point {
-    std::int32_t x;
-    std::int32_t y;
-    bool operator==(const Point&) const = default;
-};
-
-struct RectBounds {
-    std::int32_t xmin, ymin, xmax, ymax;
-};
-
 // Decimal integers straight into the buffer.
 inline void appendInt(TextOutput& out, std::int32_t value)
 {
@@ -44,9 +34,6 @@ inline void appendUnsigned(TextOutput& out, std::uint32_t value)
     char* start = out.reserve(10);
     out.commit(static_cast<std::size_t>(writeUnsigned(start, value) - start));
 }
-
-bool isAxisRectangle(const Point (&p)[4]);
-RectBounds rectBounds(const Point (&p)[4]);
 
 void writeDateStamps(TextOutput& out, const std::uint8_t* payload);
 void writeReal(TextOutput& out, double value);

@@ -36,10 +36,10 @@ void reportStream(const std::uint8_t* data, std::size_t size)
     std::ostringstream report, console;
     try {
         bool matched = false;
-        LibraryReport analysis = analyzeStream(input.path(), report, console, matched);
+        LibraryReport analysis = analyzeStream(input.path(), console, matched);
         flattenAll(analysis);
         checkAllDone(analysis);
-        writeReport(analysis);
+        ReportWriter(report).writeReport(analysis);
     } catch (const char*) {
     }
 }

@@ -2,6 +2,7 @@
 
 #include "hierarchy_analysis.hpp"
 
+#include "pelk/rectangle.hpp"
 #include "pelk/stream_grammar.hpp"
 
 #include <algorithm>
@@ -17,33 +18,15 @@ using core::ElementKind;
 using core::RecordCode;
 namespace Records = core::Records;
 
-bool isAxisRectangle(const std::int32_t (&x)[4], const std::int32_t (&y)[4])
-{
-    bool horizontalFirst = x[3] == x[0] && y[0] == y[1] && x[1] == x[2] && y[2] == y[3];
-    bool verticalFirst = y[0] == y[3] && x[0] == x[1] && y[1] == y[2] && x[2] == x[3];
-    return horizontalFirst || verticalFirst;
-}
-
 void countXY(const core::StreamRecord& xy, StructureInfo& structure)
 {
     const std::uint32_t length = xy.payload.size();
     if (length == 8)
         return;
-    const std::uint8_t* bytes = xy.payload.data();
-    if (length == 40 && core::readInt4(bytes + 32) == core::readInt4(bytes)
-        && core::readInt4(bytes + 36) == core::readInt4(bytes + 4)) {
-        std::int32_t x[4];
-        std::int32_t y[4];
-        for (int k = 0; k < 4; ++k) {
-            x[k] = core::readInt4(bytes + 8 * k);
-            y[k] = core::readInt4(bytes + 8 * k + 4);
-        }
-        if (isAxisRectangle(x, y)) {
-            structure.rects = wrappingAdd(structure.rects, 1);
-            return;
-        }
-    }
-    structure.polys = wrappingAdd(structure.polys, 1);
+    if (core::isAxisRectangle({xy.payload.data(), length}))
+        structure.rects = wrappingAdd(structure.rects, 1);
+    else
+        structure.polys = wrappingAdd(structure.polys, 1);
 }
 
 namespace {

@@ -11,12 +11,8 @@
 
 namespace Pelk::dressil {
 
-// For four corners: the first edge horizontal and the rest closing a box, or
-// the first edge vertical likewise. A zero width or height still counts.
-bool isAxisRectangle(const std::int32_t (&x)[4], const std::int32_t (&y)[4]);
-
-// One BOUNDARY's XY: a single point counts nothing, a closed five-point
-// axis-parallel box one rectangle, anything else one polygon.
+// One BOUNDARY's XY: a single point counts nothing, what isAxisRectangle
+// accepts one rectangle, anything else one polygon.
 void countXY(const core::StreamRecord& xy, StructureInfo& structure);
 
 // Runs the grammar from `begin` to `end`. Structures go into the report as

@@ -7,7 +7,6 @@
 #include "pelk/console_program.hpp"
 #include "pelk/paged_file.hpp"
 
-
 namespace Pelk::dressil {
 
 namespace {
@@ -30,9 +29,9 @@ constexpr std::string_view usage = "\n\nUsage: dressil [OPTIONS] <gds file> [<ou
 bool writeLibraryReport(const core::CommandOptions& options, std::ostream& output, std::ostream& console)
 {
     bool matched = false;
-    LibraryReport report = analyzeStream(options.inputPath, output, console, matched);
+    LibraryReport report = analyzeStream(options.inputPath, console, matched);
     flattenAll(report);
-    writeReport(report);
+    ReportWriter(output).writeReport(report);
     return matched;
 }
 
@@ -55,11 +54,9 @@ const core::ConsoleProgram dressilProgram{
 
 } // namespace
 
-LibraryReport analyzeStream(const std::string& inputPath, std::ostream& output, std::ostream& console,
-                            bool& matched)
+LibraryReport analyzeStream(const std::string& inputPath, std::ostream& console, bool& matched)
 {
     LibraryReport report;
-    currentOutput = &output;
     core::PagedFileHolder file = core::openPagedFile(inputPath);
     auto result = runReportGrammar(report, {file.get(), 0}, {file.get(), file->size()});
     matched = result.matched;

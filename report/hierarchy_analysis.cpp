@@ -91,11 +91,6 @@ void flattenIndexed(StructureInfo& structure, const StructureIndex& index)
 
 } // namespace
 
-void flattenStructure(StructureInfo& structure, StructureMap& structures)
-{
-    flattenIndexed(structure, indexStructures(structures));
-}
-
 void flattenAll(LibraryReport& report)
 {
     const StructureIndex index = indexStructures(report.structures);

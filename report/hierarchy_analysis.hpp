@@ -26,12 +26,11 @@ constexpr std::int64_t wrappingMultiply(std::int64_t a, std::int64_t b)
 // All placements of a structure, those of undefined names included.
 std::int64_t instanceCount(const StructureInfo& structure);
 
-// Fills flatRects and flatPolys of the structure and of everything it places,
-// and marks every placed structure as referenced. A structure met again while
-// its own flattening is under way gives what it has gathered so far, so counts
-// on a cycle stay finite. Each structure is flattened once, with an explicit
-// stack: time is linear in the structures and references, whatever the depth.
-void flattenStructure(StructureInfo& structure, StructureMap& structures);
+// Fills flatRects and flatPolys of every structure, and marks every placed
+// structure as referenced. A structure met again while its own flattening is
+// under way gives what it has gathered so far, so counts on a cycle stay
+// finite. Each structure is flattened once, with an explicit stack: time is
+// linear in the structures and references, whatever the depth.
 void flattenAll(LibraryReport& report);
 
 std::size_t countLayers(const LibraryReport& report);

@@ -5,11 +5,9 @@
 #include "pelk/real_format.hpp"
 
 #include <iomanip>
-#include <iostream>
+#include <ostream>
 
 namespace Pelk::dressil {
-
-std::ostream* currentOutput = &std::cout;
 
 std::string padColumn(const std::string& text, std::size_t width, bool leftAligned)
 {
@@ -43,7 +41,7 @@ void writeRow(std::ostream& out, const std::string& name, const StructureInfo& s
 
 } // namespace
 
-void writeReport(const LibraryReport& report)
+void ReportWriter::writeReport(const LibraryReport& report) const
 {
     std::ostream& out = *currentOutput;
     out << "\nGDS version: \t" << report.version;

@@ -10,14 +10,21 @@
 
 namespace Pelk::dressil {
 
-// The one stream the report is written to: standard output or the output file.
-extern std::ostream* currentOutput;
-
 // Blanks after (left-aligned) or before the text up to `width`; a longer text
 // comes back unchanged.
 std::string padColumn(const std::string& text, std::size_t width, bool leftAligned);
 
-// Writes the whole report to currentOutput; flattenAll must have run.
-void writeReport(const LibraryReport& report);
+// One run's report writing, holding the stream the run chose.
+class ReportWriter {
+public:
+    explicit ReportWriter(std::ostream& output) : currentOutput(&output) {}
+
+    // Writes the whole report; flattenAll must have run.
+    void writeReport(const LibraryReport& report) const;
+
+private:
+    // The one stream the report is written to: standard output or the output file.
+    std::ostream* currentOutput;
+};
 
 } // namespace Pelk::dressil

@@ -3,8 +3,10 @@
 #include "decimal_writer.hpp"
 
 #include "pelk/real_format.hpp"
+#include "pelk/rectangle.hpp"
 
 #include <algorithm>
+#include <span>
 
 namespace Pelk::brenmo {
 
@@ -44,25 +46,7 @@ char* writePoint(char* p, const std::uint8_t* point)
     return writeSigned(p, y);
 }
 
-void loadPoints(const StreamRecord& record, Point (&p)[5])
-{
-    for (std::uint32_t k = 0; k < 5; ++k)
-        p[k] = {core::readInt4(record, 8 * k), core::readInt4(record, 8 * k + 4)};
-}
-
 } // namespace
-
-bool isAxisRectangle(const Point (&p)[4])
-{
-    bool horizontalFirst = p[0].y == p[1].y && p[1].x == p[2].x && p[2].y == p[3].y && p[3].x == p[0].x;
-    bool verticalFirst = p[0].x == p[1].x && p[1].y == p[2].y && p[2].x == p[3].x && p[3].y == p[0].y;
-    return horizontalFirst || verticalFirst;
-}
-
-RectBounds rectBounds(const Point (&p)[4])
-{
-    return {std::min(p[0].x, p[2].x), std::min(p[0].y, p[2].y), std::max(p[0].x, p[2].x), std::max(p[0].y, p[2].y)};
-}
 
 void writeDateStamps(TextOutput& out, const std::uint8_t* payload)
 {
@@ -107,27 +91,23 @@ void writeXY(TextOutput& out, const StreamRecord& record)
         out.append(')');
         return;
     }
-    if (n == 40) {
-        Point p[5];
-        loadPoints(record, p);
-        const Point corners[4] = {p[0], p[1], p[2], p[3]};
-        if (p[4] == p[0] && isAxisRectangle(corners)) {
-            RectBounds b = rectBounds(corners);
-            char* const start = out.reserve(64);
-            char* p = start;
-            std::memcpy(p, "\n\tRECT (", 8);
-            p = writeSigned(p + 8, b.xmin);
-            *p++ = ' ';
-            p = writeSigned(p, b.ymin);
-            *p++ = ',';
-            *p++ = ' ';
-            p = writeSigned(p, b.xmax);
-            *p++ = ' ';
-            p = writeSigned(p, b.ymax);
-            *p++ = ')';
-            out.commit(static_cast<std::size_t>(p - start));
-            return;
-        }
+    const std::span<const std::uint8_t> xy(record.payload.data(), n);
+    if (core::isAxisRectangle(xy)) {
+        core::RectangleBounds b = core::axisRectangleBounds(xy);
+        char* const start = out.reserve(64);
+        char* p = start;
+        std::memcpy(p, "\n\tRECT (", 8);
+        p = writeSigned(p + 8, b.xmin);
+        *p++ = ' ';
+        p = writeSigned(p, b.ymin);
+        *p++ = ',';
+        *p++ = ' ';
+        p = writeSigned(p, b.xmax);
+        *p++ = ' ';
+        p = writeSigned(p, b.ymax);
+        *p++ = ')';
+        out.commit(static_cast<std::size_t>(p - start));
+        return;
     }
     out.append("\n\tXY ");
     appendUnsigned(out, n / 8);

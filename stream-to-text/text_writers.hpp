@@ -14,25 +14,13 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <type_traits>
 
 namespace Pelk::brenmo {
 
 using core::EmptyStream;
 using TextOutput = core::OutputBuffer;
-using core::FixedRecord;
 using core::RecordCode;
 using core::StreamRecord;
-
-struct Point {
-    std::int32_t x;
-    std::int32_t y;
-    bool operator==(const Point&) const = default;
-};
-
-struct RectBounds {
-    std::int32_t xmin, ymin, xmax, ymax;
-};
 
 // Decimal integers straight into the buffer.
 inline void appendInt(TextOutput& out, std::int32_t value)
@@ -46,9 +34,6 @@ inline void appendUnsigned(TextOutput& out, std::uint32_t value)
     char* start = out.reserve(10);
     out.commit(static_cast<std::size_t>(writeUnsigned(start, value) - start));
 }
-
-bool isAxisRectangle(const Point (&p)[4]);
-RectBounds rectBounds(const Point (&p)[4]);
 
 void writeDateStamps(TextOutput& out, const std::uint8_t* payload);
 void writeReal(TextOutput& out, double value);
@@ -69,44 +54,48 @@ public:
     TextWriters(const TextWriters&) = delete;
     TextWriters& operator=(const TextWriters&) = delete;
 
+    // The record table's value kind picks the writing; only the words
+    // around a value differ from record to record.
     template <RecordCode Code, core::ElementKind, class Record>
     void onRecord(const Record& record)
     {
+        using core::ValueKind;
         using namespace core::Records;
+        constexpr ValueKind kind = core::valueKind(Code);
+        const std::uint8_t* payload = record.payload.data();
         out.append(core::keywordText(Code));
-        if constexpr (Code == HEADER) {
-            appendUnsigned(out, core::readUint2(record.payload.data()));
-        } else if constexpr (Code == BGNLIB || Code == BGNSTR) {
-            writeDateStamps(out, record.payload.data());
+        if constexpr (kind == ValueKind::Uint2) {
+            appendUnsigned(out, core::readUint2(payload));
+        } else if constexpr (kind == ValueKind::Int2 || kind == ValueKind::Flags) {
+            // Flags as their signed 16-bit number.
+            appendInt(out, core::readInt2(payload));
+        } else if constexpr (kind == ValueKind::Int2Pair) {
+            appendInt(out, core::readInt2(payload));
+            out.append(':');
+            appendInt(out, core::readInt2(payload + 2));
+        } else if constexpr (kind == ValueKind::Int4) {
+            appendInt(out, core::readInt4(payload));
+        } else if constexpr (kind == ValueKind::DateStamps) {
+            writeDateStamps(out, payload);
             out.append(Code == BGNLIB ? "]" : "]  ");
-        } else if constexpr (Code == UNITS) {
+        } else if constexpr (kind == ValueKind::Real8) {
+            writeReal(out, core::decodeReal8(payload));
+        } else if constexpr (kind == ValueKind::Real8Pair) {
             writeReal(out, core::decodeReal8At(0, record.payload));
             out.append(' ');
             writeReal(out, core::decodeReal8At(8, record.payload));
-        } else if constexpr (Code == COLROW) {
-            appendInt(out, core::readInt2(record.payload.data()));
-            out.append(':');
-            appendInt(out, core::readInt2(record.payload.data() + 2));
-        } else if constexpr (Code == MAG || Code == ANGLE) {
-            writeReal(out, core::decodeReal8(record.payload.data()));
-        } else if constexpr (Code == XY) {
+        } else if constexpr (kind == ValueKind::Points) {
             writeXY(out, record);
-        } else if constexpr (Code == REFLIBS || Code == FONTS) {
+        } else if constexpr (kind == ValueKind::NameSlots) {
             writeSlots(out, record);
-        } else if constexpr (Code == STRNAME) {
+        } else if constexpr (kind == ValueKind::Name && Code == STRNAME) {
             writeStructureName(record);
-        } else if constexpr (Code == STRING) {
+        } else if constexpr (kind == ValueKind::Name) {
             writeName(out, record);
-            out.append('"');
-        } else if constexpr (Code == STRCLASS) {
-            // Only the word: the class bits are not carried.
-        } else if constexpr (core::payloadKind(Code) == core::PayloadKind::Ascii) {
-            writeName(out, record);
-        } else if constexpr (std::is_same_v<Record, FixedRecord<2>>) {
-            appendInt(out, core::readInt2(record.payload.data()));
-        } else if constexpr (std::is_same_v<Record, FixedRecord<4>>) {
-            appendInt(out, core::readInt4(record.payload.data()));
+            if constexpr (Code == STRING)
+                out.append('"');
         }
+        // None, and OpaqueBits whose bits are not carried: only the word.
     }
 
     template <core::ElementKind>

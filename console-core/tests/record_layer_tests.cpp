@@ -1,8 +1,12 @@
 #include "pelk/record_nodes.hpp"
+#include "pelk/rectangle.hpp"
 #include "stream_builder.hpp"
 #include "test_files.hpp"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <span>
 
 namespace {
 
@@ -156,6 +160,44 @@ TEST(ReadInt4, ChecksTheWholeIntegerIsInThePayload)
     EXPECT_EQ(readInt4(record, 4), 123456789);
     EXPECT_THROW(readInt4(record, 5), const char*);
     EXPECT_THROW(readInt4(record, 0xFFFFFFFF), const char*);
+}
+
+// Each corner condition of either orientation, and the closure in x and in
+// y, fails alone in one row: brenmo's RECT and dressil's count rest on it.
+TEST(IsAxisRectangle, EveryConditionCounts)
+{
+    struct Case {
+        std::vector<Pelk::testing::Point> points;
+        bool rectangle;
+        RectangleBounds bounds;
+    } cases[] = {
+        {{{0, 0}, {10, 0}, {10, 5}, {0, 5}, {0, 0}}, true, {0, 0, 10, 5}},
+        {{{-3, 6}, {-3, -4}, {8, -4}, {8, 6}, {-3, 6}}, true, {-3, -4, 8, 6}},
+        {{{0, 1}, {10, 0}, {10, 5}, {0, 5}, {0, 1}}, false, {}},
+        {{{0, 0}, {9, 0}, {10, 5}, {0, 5}, {0, 0}}, false, {}},
+        {{{0, 0}, {10, 0}, {10, 6}, {0, 5}, {0, 0}}, false, {}},
+        {{{0, 0}, {10, 0}, {10, 5}, {1, 5}, {0, 0}}, false, {}},
+        {{{1, 0}, {0, 5}, {10, 5}, {10, 0}, {1, 0}}, false, {}},
+        {{{0, 0}, {0, 6}, {10, 5}, {10, 0}, {0, 0}}, false, {}},
+        {{{0, 0}, {0, 5}, {9, 5}, {10, 0}, {0, 0}}, false, {}},
+        {{{0, 0}, {0, 5}, {10, 5}, {10, 1}, {0, 0}}, false, {}},
+        {{{0, 0}, {10, 0}, {10, 5}, {0, 5}, {1, 0}}, false, {}},
+        {{{0, 0}, {10, 0}, {10, 5}, {0, 5}, {0, 1}}, false, {}},
+        {{{0, 0}, {10, 0}, {10, 5}, {0, 5}, {0, 0}, {0, 0}}, false, {}},
+        {{{0, 0}, {10, 0}, {10, 5}, {0, 5}}, false, {}},
+    };
+    for (std::size_t row = 0; row < std::size(cases); ++row) {
+        const Case& c = cases[row];
+        const Bytes record = StreamBuilder().xy(c.points).bytes();
+        const std::span<const std::uint8_t> xy(record.data() + 4, record.size() - 4);
+        EXPECT_EQ(isAxisRectangle(xy), c.rectangle) << "row " << row;
+        if (c.rectangle) {
+            RectangleBounds b = axisRectangleBounds(xy);
+            EXPECT_EQ((std::array{b.xmin, b.ymin, b.xmax, b.ymax}),
+                      (std::array{c.bounds.xmin, c.bounds.ymin, c.bounds.xmax, c.bounds.ymax}))
+                << "row " << row;
+        }
+    }
 }
 
 } // namespace

@@ -25,8 +25,7 @@ std::string reportText(LibraryReport& report)
 {
     flattenAll(report);
     std::ostringstream out;
-    currentOutput = &out;
-    writeReport(report);
+    ReportWriter(out).writeReport(report);
     return out.str();
 }
 

@@ -12,25 +12,14 @@ namespace Pelk::core {
 
 namespace detail {
 
-// Reads the four header bytes in the order the record layer defines (type,
-// data type, then length), so a file ending inside a header fails exactly
-// where a byte-by-byte reader would.
 struct RecordHeader {
     bool codeMatches;
     std::uint32_t length;
 };
 
-RecordHeader readRecordHeaderSlowly(const StreamCursor& begin, RecordCode code, bool wantLength);
-
-inline RecordHeader readRecordHeader(const StreamCursor& begin, RecordCode code, bool wantLength)
-{
-    if (const std::uint8_t* bytes = begin.file->peek(begin.offset, 4)) {
-        bool ok = bytes[2] == recordType(code) && bytes[3] == dataType(code);
-        return {ok, ok ? (std::uint32_t{bytes[0]} << 8 | bytes[1]) : 0u};
-    }
-    return readRecordHeaderSlowly(begin, code, wantLength);
-}
-
+// Reads the four header bytes in the order the record layer defines (type,
+// data type, then length), so a file ending inside a header fails exactly
+// where a byte-by-byte reader would.
 inline RecordHeader readRecordHeaderSlowly(const StreamCursor& begin, RecordCode code, bool wantLength)
 {
     PagedFile& file = *begin.file;
@@ -42,6 +31,16 @@ inline RecordHeader readRecordHeaderSlowly(const StreamCursor& begin, RecordCode
         return {true, 0};
     std::uint32_t high = file.byteAt(begin.offset);
     return {true, high << 8 | file.byteAt(begin.offset + 1)};
+}
+
+// The same, from the window at once when all four bytes are in it.
+inline RecordHeader readRecordHeader(const StreamCursor& begin, RecordCode code, bool wantLength)
+{
+    if (const std::uint8_t* bytes = begin.file->peek(begin.offset, 4)) {
+        bool ok = bytes[2] == recordType(code) && bytes[3] == dataType(code);
+        return {ok, ok ? (std::uint32_t{bytes[0]} << 8 | bytes[1]) : 0u};
+    }
+    return readRecordHeaderSlowly(begin, code, wantLength);
 }
 
 // Copies [from, from + n) of the file into `out`.

@@ -4,6 +4,7 @@
 //
 // Actions provide:
 //   template <RecordCode C, ElementKind K, class Record> void onRecord(const Record&);
+//       Record is FixedRecord<fixedPayloadSize(C)>, or StreamRecord where that is 0.
 //   template <ElementKind K> void onElement();   // the element kind matched
 //   void beginStructure();  void endStructure(bool matched);
 //
@@ -64,32 +65,34 @@ struct EndStructure {
     void operator()(bool matched) const { actions->endStructure(matched); }
 };
 
-// A record of any payload length.
+// One record of the code, read as the record table shapes it: of the fixed
+// payload size whatever its length field says, or of any length into the
+// shared buffer.
 template <RecordCode Code, ElementKind Kind = ElementKind::None, class Actions>
-constexpr auto variable(Binding<Actions> a)
+constexpr auto record(Binding<Actions> a)
 {
-    return action(SharedRecordParser{Code, a.record}, RecordAction<Actions, Code, Kind>{a.actions});
-}
-
-// A record taken to hold exactly N payload bytes, whatever its length field says.
-template <RecordCode Code, std::size_t N, ElementKind Kind = ElementKind::None, class Actions>
-constexpr auto fixed(Binding<Actions> a)
-{
-    return action(FixedRecordParser<N>{Code}, RecordAction<Actions, Code, Kind>{a.actions});
+    constexpr std::uint32_t size = fixedPayloadSize(Code);
+    if constexpr (size == 0)
+        return action(SharedRecordParser{Code, a.record}, RecordAction<Actions, Code, Kind>{a.actions});
+    else
+        return action(FixedRecordParser<size>{Code}, RecordAction<Actions, Code, Kind>{a.actions});
 }
 
 template <ElementKind K, class Actions>
 constexpr auto elementFlags(Binding<Actions> a)
 {
     using namespace Records;
-    return sequence(optional(fixed<ELFLAGS, 2, K>(a)), optional(fixed<PLEX, 4, K>(a)));
+    return sequence(optional(record<ELFLAGS, K>(a)),
+                    optional(record<PLEX, K>(a)));
 }
 
 template <ElementKind K, class Actions>
 constexpr auto parseStrans(Binding<Actions> a)
 {
     using namespace Records;
-    return sequence(fixed<STRANS, 2, K>(a), optional(fixed<MAG, 8, K>(a)), optional(fixed<ANGLE, 8, K>(a)));
+    return sequence(record<STRANS, K>(a),
+                    optional(record<MAG, K>(a)),
+                    optional(record<ANGLE, K>(a)));
 }
 
 template <ElementKind K, class Node, class Actions>
@@ -103,8 +106,11 @@ constexpr auto parseBoundary(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Boundary;
-    return elementKind<K>(sequence(variable<BOUNDARY, K>(a), elementFlags<K>(a), fixed<LAYER, 2, K>(a),
-                                   fixed<DATATYPE, 2, K>(a), variable<XY, K>(a)),
+    return elementKind<K>(sequence(record<BOUNDARY, K>(a),
+                                   elementFlags<K>(a),
+                                   record<LAYER, K>(a),
+                                   record<DATATYPE, K>(a),
+                                   record<XY, K>(a)),
                           a);
 }
 
@@ -113,10 +119,15 @@ constexpr auto parsePath(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Path;
-    return elementKind<K>(sequence(variable<PATH, K>(a), elementFlags<K>(a), fixed<LAYER, 2, K>(a),
-                                   fixed<DATATYPE, 2, K>(a), optional(fixed<PATHTYPE, 2, K>(a)),
-                                   optional(fixed<WIDTH, 4, K>(a)), optional(fixed<BGNEXTN, 4, K>(a)),
-                                   optional(fixed<ENDEXTN, 4, K>(a)), variable<XY, K>(a)),
+    return elementKind<K>(sequence(record<PATH, K>(a),
+                                   elementFlags<K>(a),
+                                   record<LAYER, K>(a),
+                                   record<DATATYPE, K>(a),
+                                   optional(record<PATHTYPE, K>(a)),
+                                   optional(record<WIDTH, K>(a)),
+                                   optional(record<BGNEXTN, K>(a)),
+                                   optional(record<ENDEXTN, K>(a)),
+                                   record<XY, K>(a)),
                           a);
 }
 
@@ -125,8 +136,11 @@ constexpr auto parseSref(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Sref;
-    return elementKind<K>(sequence(variable<SREF, K>(a), elementFlags<K>(a), variable<SNAME, K>(a),
-                                   optional(parseStrans<K>(a)), variable<XY, K>(a)),
+    return elementKind<K>(sequence(record<SREF, K>(a),
+                                   elementFlags<K>(a),
+                                   record<SNAME, K>(a),
+                                   optional(parseStrans<K>(a)),
+                                   record<XY, K>(a)),
                           a);
 }
 
@@ -135,8 +149,12 @@ constexpr auto parseAref(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Aref;
-    return elementKind<K>(sequence(variable<AREF, K>(a), elementFlags<K>(a), variable<SNAME, K>(a),
-                                   optional(parseStrans<K>(a)), fixed<COLROW, 4, K>(a), variable<XY, K>(a)),
+    return elementKind<K>(sequence(record<AREF, K>(a),
+                                   elementFlags<K>(a),
+                                   record<SNAME, K>(a),
+                                   optional(parseStrans<K>(a)),
+                                   record<COLROW, K>(a),
+                                   record<XY, K>(a)),
                           a);
 }
 
@@ -145,10 +163,16 @@ constexpr auto parseText(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Text;
-    return elementKind<K>(sequence(variable<TEXT, K>(a), elementFlags<K>(a), fixed<LAYER, 2, K>(a),
-                                   fixed<TEXTTYPE, 2, K>(a), optional(fixed<PRESENTATION, 2, K>(a)),
-                                   optional(fixed<PATHTYPE, 2, K>(a)), optional(fixed<WIDTH, 4, K>(a)),
-                                   optional(parseStrans<K>(a)), variable<XY, K>(a), variable<STRING, K>(a)),
+    return elementKind<K>(sequence(record<TEXT, K>(a),
+                                   elementFlags<K>(a),
+                                   record<LAYER, K>(a),
+                                   record<TEXTTYPE, K>(a),
+                                   optional(record<PRESENTATION, K>(a)),
+                                   optional(record<PATHTYPE, K>(a)),
+                                   optional(record<WIDTH, K>(a)),
+                                   optional(parseStrans<K>(a)),
+                                   record<XY, K>(a),
+                                   record<STRING, K>(a)),
                           a);
 }
 
@@ -157,8 +181,11 @@ constexpr auto parseNode(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Node;
-    return elementKind<K>(sequence(variable<NODE, K>(a), elementFlags<K>(a), fixed<LAYER, 2, K>(a),
-                                   fixed<NODETYPE, 2, K>(a), variable<XY, K>(a)),
+    return elementKind<K>(sequence(record<NODE, K>(a),
+                                   elementFlags<K>(a),
+                                   record<LAYER, K>(a),
+                                   record<NODETYPE, K>(a),
+                                   record<XY, K>(a)),
                           a);
 }
 
@@ -167,53 +194,82 @@ constexpr auto parseBox(Binding<Actions> a)
 {
     using namespace Records;
     constexpr auto K = ElementKind::Box;
-    return elementKind<K>(sequence(variable<BOX, K>(a), elementFlags<K>(a), fixed<LAYER, 2, K>(a),
-                                   fixed<BOXTYPE, 2, K>(a), variable<XY, K>(a)),
+    return elementKind<K>(sequence(record<BOX, K>(a),
+                                   elementFlags<K>(a),
+                                   record<LAYER, K>(a),
+                                   record<BOXTYPE, K>(a),
+                                   record<XY, K>(a)),
                           a);
+}
+
+template <class Actions>
+constexpr auto parseProperty(Binding<Actions> a)
+{
+    using namespace Records;
+    return sequence(record<PROPATTR>(a),
+                    record<PROPVALUE>(a));
 }
 
 template <class Actions>
 constexpr auto parseElement(Binding<Actions> a)
 {
     using namespace Records;
-    auto kinds = alternative(parseBoundary(a), parsePath(a), parseSref(a), parseAref(a), parseText(a),
-                             parseNode(a), parseBox(a));
-    auto repeatProperties = repeat(sequence(fixed<PROPATTR, 2>(a), variable<PROPVALUE>(a)), 0, unbounded);
-    return sequence(kinds, repeatProperties, variable<ENDEL>(a));
+    auto kinds = alternative(parseBoundary(a),
+                             parsePath(a),
+                             parseSref(a),
+                             parseAref(a),
+                             parseText(a),
+                             parseNode(a),
+                             parseBox(a));
+    return sequence(kinds,
+                    repeat(parseProperty(a), 0, unbounded),
+                    record<ENDEL>(a));
 }
 
 template <class Actions>
 constexpr auto parseStructureBody(Binding<Actions> a)
 {
     using namespace Records;
-    auto repeatElements = repeat(parseElement(a), 0, unbounded);
-    return sequence(optional(variable<STRCLASS>(a)), repeatElements, variable<ENDSTR>(a));
+    return sequence(optional(record<STRCLASS>(a)),
+                    repeat(parseElement(a), 0, unbounded),
+                    record<ENDSTR>(a));
 }
 
 template <class Actions>
 constexpr auto parseStructure(Binding<Actions> a)
 {
     using namespace Records;
-    return scoped(sequence(fixed<BGNSTR, 24>(a), variable<STRNAME>(a), parseStructureBody(a)),
-                  BeginStructure<Actions>{a.actions}, EndStructure<Actions>{a.actions});
+    auto structure = sequence(record<BGNSTR>(a),
+                              record<STRNAME>(a),
+                              parseStructureBody(a));
+    return scoped(structure, BeginStructure<Actions>{a.actions}, EndStructure<Actions>{a.actions});
 }
 
 template <class Actions>
 constexpr auto parseFormatType(Binding<Actions> a)
 {
     using namespace Records;
-    auto repeatMasks = repeat(variable<MASK>(a), 1, unbounded);
-    return sequence(fixed<FORMAT, 2>(a), optional(sequence(repeatMasks, variable<ENDMASKS>(a))));
+    auto masks = sequence(repeat(record<MASK>(a), 1, unbounded),
+                          record<ENDMASKS>(a));
+    return sequence(record<FORMAT>(a),
+                    optional(masks));
 }
 
 template <class Actions>
 constexpr auto parseLibraryHeader(Binding<Actions> a)
 {
     using namespace Records;
-    return sequence(fixed<HEADER, 2>(a), fixed<BGNLIB, 24>(a), optional(fixed<LIBDIRSIZE, 2>(a)),
-                    optional(variable<SRFNAME>(a)), optional(fixed<LIBSECUR, 2>(a)), variable<LIBNAME>(a),
-                    optional(variable<REFLIBS>(a)), optional(variable<FONTS>(a)), optional(variable<ATTRTABLE>(a)),
-                    optional(fixed<GENERATIONS, 2>(a)), optional(parseFormatType(a)));
+    return sequence(record<HEADER>(a),
+                    record<BGNLIB>(a),
+                    optional(record<LIBDIRSIZE>(a)),
+                    optional(record<SRFNAME>(a)),
+                    optional(record<LIBSECUR>(a)),
+                    record<LIBNAME>(a),
+                    optional(record<REFLIBS>(a)),
+                    optional(record<FONTS>(a)),
+                    optional(record<ATTRTABLE>(a)),
+                    optional(record<GENERATIONS>(a)),
+                    optional(parseFormatType(a)));
 }
 
 // The whole library: header, UNITS, any number of structures, ENDLIB.
@@ -221,8 +277,10 @@ template <class Actions>
 constexpr auto parseLibrary(Binding<Actions> a)
 {
     using namespace Records;
-    auto repeatStructures = repeat(parseStructure(a), 0, unbounded);
-    return sequence(parseLibraryHeader(a), fixed<UNITS, 16>(a), repeatStructures, variable<ENDLIB>(a));
+    return sequence(parseLibraryHeader(a),
+                    record<UNITS>(a),
+                    repeat(parseStructure(a), 0, unbounded),
+                    record<ENDLIB>(a));
 }
 
 } // namespace grammar

@@ -16,11 +16,11 @@ std::int64_t instanceCount(const StructureTable& structures, StructureIndex stru
 namespace {
 
 struct FlattenFrame {
-    // The position in the reference pool to take next.
-    std::uint64_t next;
     StructureIndex structure;
-    // The structure placed at `next` is done or already under way: its
-    // counts are to be added.
+    // The structure's reference to take next.
+    std::uint32_t next;
+    // The structure placed by reference `next` is done or already under way:
+    // its counts are to be added.
     bool childPending;
 };
 
@@ -30,7 +30,7 @@ void beginFlattening(StructureTable& table, StructureIndex structure, PlainArray
     s.flattening = FlattenState::InProgress;
     // The in-progress value a cycle multiplies in: 1 plus what is gathered so far.
     s.flatRects = 1;
-    stack.push_back({s.referencesAt, structure, false});
+    stack.push_back({structure, 0, false});
 }
 
 void finishFlattening(StructureInfo& structure)
@@ -48,13 +48,12 @@ void flattenFrom(StructureTable& table, StructureIndex start, PlainArray<Flatten
     while (!stack.empty()) {
         FlattenFrame& frame = stack.back();
         StructureInfo& current = table[frame.structure];
-        const std::uint64_t end = current.referencesAt + current.referenceCount;
-        if (frame.next == end) {
+        if (frame.next == current.referenceCount) {
             finishFlattening(current);
             stack.pop_back();
             continue;
         }
-        const Reference& reference = table.references(frame.structure)[frame.next - current.referencesAt];
+        const Reference& reference = table.references(frame.structure)[frame.next];
         StructureInfo& child = table[reference.structure];
         if (frame.childPending) {
             std::int64_t count = reference.count();

@@ -1,7 +1,9 @@
 #include "library_report.hpp"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
+#include <new>
 
 namespace Pelk::dressil {
 

@@ -84,13 +84,14 @@ void StructureTable::define(StructureIndex structure, std::int64_t rects, std::i
     s.referenceCount = static_cast<std::uint32_t>(references.size());
     referencePool.append(references.data(), references.size());
     sorted = false;
-    if (deadLayers > layerPool.size() / 2 || deadReferences > referencePool.size() / 2)
+    // Reclaimed once the dead entries outnumber the rows, which pays for the
+    // walk over every row, and half a pool, which pays for moving the rest.
+    if (deadLayers + deadReferences > records.size()
+        && (deadLayers > layerPool.size() / 2 || deadReferences > referencePool.size() / 2))
         compactPools();
 }
 
-// Copies the live ranges into pools of their own size; called only when the
-// dead entries are at least half, so each entry is moved a bounded number of
-// times on average.
+// Copies the live ranges into pools of their own size.
 void StructureTable::compactPools()
 {
     PlainArray<Layer> liveLayers;

@@ -121,7 +121,7 @@ private:
     // Open addressing: the hash's upper half beside the row plus one; 0 is free.
     PlainArray<std::uint64_t> slots;
     PlainArray<StructureIndex> order;
-    // Pool entries of replaced definitions, reclaimed once they outweigh the rest.
+    // Pool entries of replaced definitions, until define reclaims them.
     std::size_t deadLayers = 0;
     std::size_t deadReferences = 0;
     std::size_t definedCount = 0;

@@ -5,6 +5,7 @@
 // Any stream must end in a report or in one of the core's thrown C strings.
 #include "flatten_by_sums.hpp"
 #include "fuzz_input_file.hpp"
+#include "structure_definition.hpp"
 
 #include "dressil_program.hpp"
 #include "hierarchy_analysis.hpp"
@@ -24,8 +25,8 @@ using namespace Pelk::dressil;
 
 void checkAllDone(const LibraryReport& report)
 {
-    for (const auto& [name, structure] : report.structures)
-        if (structure.flattening != FlattenState::Done)
+    for (StructureIndex i : report.structures.byName())
+        if (report.structures[i].defined && report.structures[i].flattening != FlattenState::Done)
             std::abort();
 }
 
@@ -57,19 +58,21 @@ LibraryReport hierarchyFrom(const std::uint8_t* data, std::size_t size, bool pos
     const int structures = 1 + data[0] % 12;
     auto name = [](int i) { return std::string(1, static_cast<char>('A' + i)); };
     std::map<std::string, std::map<std::string, std::int64_t>> placements;
+    std::map<std::string, Pelk::testing::Shapes> shapes;
     for (int i = 0; i < structures; ++i)
-        report.structures[name(i)];
+        shapes[name(i)];
     for (std::size_t at = 1; at + 4 <= size; at += 4) {
         std::string from = name(data[at] % structures);
         std::string to = name(data[at + 1] % (structures + 1));
         auto count = static_cast<std::int8_t>(data[at + 2]);
         std::int64_t placed = positiveCounts ? 1 + (data[at + 2] & 3) : count;
         placements[from][to] = wrappingAdd(placements[from][to], placed);
-        StructureInfo& shapes = report.structures[from];
-        (data[at + 3] & 1 ? shapes.rects : shapes.polys) += data[at + 3] >> 6;
+        (data[at + 3] & 1 ? shapes[from].rects : shapes[from].polys) += data[at + 3] >> 6;
     }
     for (auto& [structure, counts] : placements)
-        report.structures[structure].references.assign(counts.begin(), counts.end());
+        shapes[structure].references.assign(counts.begin(), counts.end());
+    for (const auto& [structure, s] : shapes)
+        Pelk::testing::define(report, structure, s);
     return report;
 }
 
@@ -83,8 +86,10 @@ void flattenHierarchy(const std::uint8_t* data, std::size_t size)
     LibraryReport oracle = positive;
     flattenAll(positive);
     Pelk::testing::flattenAllBySums(oracle);
-    for (const auto& [name, s] : positive.structures) {
-        const StructureInfo& o = oracle.structures.at(name);
+    // Both copies hold the same rows.
+    for (StructureIndex i = 0; i < positive.structures.rows(); ++i) {
+        const StructureInfo& s = positive.structures[i];
+        const StructureInfo& o = oracle.structures[i];
         if (s.flatRects != o.flatRects || s.flatPolys != o.flatPolys || s.referenced != o.referenced)
             std::abort();
     }

@@ -16,7 +16,8 @@ namespace Pelk::dressil {
 void countXY(const core::StreamRecord& xy, StructureInfo& structure);
 
 // Runs the grammar from `begin` to `end`. Structures go into the report as
-// each one matches; version, name and units only when the whole library did.
+// each one matches, and the table is sorted by name at the end; version, name
+// and units go in only when the whole library matched.
 core::ParseResult<core::StreamCursor> runReportGrammar(LibraryReport& report, core::StreamCursor begin,
                                                        core::StreamCursor end);
 

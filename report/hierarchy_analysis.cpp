@@ -1,37 +1,36 @@
 #include "hierarchy_analysis.hpp"
 
+#include <algorithm>
 #include <bitset>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
-#include <vector>
 
 namespace Pelk::dressil {
 
-std::int64_t instanceCount(const StructureInfo& structure)
+std::int64_t instanceCount(const StructureTable& structures, StructureIndex structure)
 {
     std::int64_t sum = 0;
-    for (const auto& [name, count] : structure.references)
-        sum = wrappingAdd(sum, count);
+    for (const Reference& reference : structures.references(structure))
+        sum = wrappingAdd(sum, reference.count());
     return sum;
 }
 
 namespace {
 
 struct FlattenFrame {
-    StructureInfo* structure;
-    ReferenceCounts::const_iterator next;
-    // The structure named by `next`, once looked up; its counts are added
-    // when it is done or already under way.
-    StructureInfo* child;
+    StructureIndex structure;
+    // The structure's reference to take next.
+    std::uint32_t next;
+    // The structure placed by reference `next` is done or already under way:
+    // its counts are to be added.
+    bool childPending;
 };
 
-void beginFlattening(StructureInfo& structure, std::vector<FlattenFrame>& stack)
+void beginFlattening(StructureTable& table, StructureIndex structure, PlainArray<FlattenFrame>& stack)
 {
-    structure.flattening = FlattenState::InProgress;
+    StructureInfo& s = table[structure];
+    s.flattening = FlattenState::InProgress;
     // The in-progress value a cycle multiplies in: 1 plus what is gathered so far.
-    structure.flatRects = 1;
-    stack.push_back({&structure, structure.references.begin(), nullptr});
+    s.flatRects = 1;
+    stack.push_back({structure, 0, false});
 }
 
 void finishFlattening(StructureInfo& structure)
@@ -41,51 +40,37 @@ void finishFlattening(StructureInfo& structure)
     structure.flattening = FlattenState::Done;
 }
 
-// Names looked up by hashing: a walk down the ordered map touches a cold
-// node per level for every reference.
-using StructureIndex = std::unordered_map<std::string_view, StructureInfo*>;
-
-StructureIndex indexStructures(StructureMap& structures)
+void flattenFrom(StructureTable& table, StructureIndex start, PlainArray<FlattenFrame>& stack)
 {
-    StructureIndex index;
-    index.reserve(structures.size());
-    for (auto& [name, structure] : structures)
-        index.emplace(name, &structure);
-    return index;
-}
-
-void flattenIndexed(StructureInfo& structure, const StructureIndex& index)
-{
-    if (structure.flattening != FlattenState::NotStarted)
+    if (table[start].flattening != FlattenState::NotStarted)
         return;
-    std::vector<FlattenFrame> stack;
-    beginFlattening(structure, stack);
+    beginFlattening(table, start, stack);
     while (!stack.empty()) {
         FlattenFrame& frame = stack.back();
-        StructureInfo& current = *frame.structure;
-        if (frame.child) {
-            std::int64_t count = frame.next->second;
-            current.flatRects = wrappingAdd(current.flatRects, wrappingMultiply(frame.child->flatRects, count));
-            current.flatPolys = wrappingAdd(current.flatPolys, wrappingMultiply(frame.child->flatPolys, count));
-            frame.child = nullptr;
-            ++frame.next;
-            continue;
-        }
-        if (frame.next == current.references.end()) {
+        StructureInfo& current = table[frame.structure];
+        if (frame.next == current.referenceCount) {
             finishFlattening(current);
             stack.pop_back();
             continue;
         }
-        auto found = index.find(frame.next->first);
-        if (found == index.end()) {
+        const Reference& reference = table.references(frame.structure)[frame.next];
+        StructureInfo& child = table[reference.structure];
+        if (frame.childPending) {
+            std::int64_t count = reference.count();
+            current.flatRects = wrappingAdd(current.flatRects, wrappingMultiply(child.flatRects, count));
+            current.flatPolys = wrappingAdd(current.flatPolys, wrappingMultiply(child.flatPolys, count));
+            frame.childPending = false;
             ++frame.next;
             continue;
         }
-        StructureInfo& child = *found->second;
+        if (!child.defined) {
+            ++frame.next;
+            continue;
+        }
         child.referenced = true;
-        frame.child = &child;
+        frame.childPending = true;
         if (child.flattening == FlattenState::NotStarted)
-            beginFlattening(child, stack); // invalidates `frame`
+            beginFlattening(table, reference.structure, stack); // invalidates `frame`
     }
 }
 
@@ -93,39 +78,41 @@ void flattenIndexed(StructureInfo& structure, const StructureIndex& index)
 
 void flattenAll(LibraryReport& report)
 {
-    const StructureIndex index = indexStructures(report.structures);
-    for (auto& [name, structure] : report.structures)
-        flattenIndexed(structure, index);
+    StructureTable& table = report.structures;
+    table.sortByName();
+    PlainArray<FlattenFrame> stack;
+    for (StructureIndex structure : table.byName())
+        if (table[structure].defined)
+            flattenFrom(table, structure, stack);
 }
 
 std::size_t countLayers(const LibraryReport& report)
 {
-    // Layer numbers read from a stream are 16-bit: a bit each, without
-    // allocating; anything wider goes into a set.
-    std::bitset<65536> shortLayers;
-    std::set<std::int32_t> wideLayers;
-    for (const auto& [name, structure] : report.structures) {
-        for (std::int32_t layer : structure.layers) {
-            if (layer >= INT16_MIN && layer <= INT16_MAX)
-                shortLayers.set(static_cast<std::uint16_t>(layer));
-            else
-                wideLayers.insert(layer);
-        }
-    }
-    return shortLayers.count() + wideLayers.size();
+    const StructureTable& table = report.structures;
+    std::bitset<65536> seen;
+    for (StructureIndex structure = 0; structure < table.rows(); ++structure)
+        if (table[structure].defined)
+            for (Layer layer : table.layers(structure))
+                seen.set(static_cast<std::uint16_t>(layer));
+    return seen.count();
 }
 
-std::set<std::string> findUndefined(const LibraryReport& report)
+std::vector<std::string_view> findUndefined(const LibraryReport& report)
 {
-    std::unordered_set<std::string_view> defined;
-    defined.reserve(report.structures.size());
-    for (const auto& [name, structure] : report.structures)
-        defined.insert(name);
-    std::set<std::string> undefined;
-    for (const auto& [name, structure] : report.structures)
-        for (const auto& [placed, count] : structure.references)
-            if (!defined.contains(placed))
-                undefined.insert(placed);
+    const StructureTable& table = report.structures;
+    std::vector<bool> listed(table.rows());
+    std::vector<std::string_view> undefined;
+    for (StructureIndex structure = 0; structure < table.rows(); ++structure) {
+        if (!table[structure].defined)
+            continue;
+        for (const Reference& reference : table.references(structure)) {
+            if (table[reference.structure].defined || listed[reference.structure])
+                continue;
+            listed[reference.structure] = true;
+            undefined.push_back(table.name(reference.structure));
+        }
+    }
+    std::sort(undefined.begin(), undefined.end());
     return undefined;
 }
 

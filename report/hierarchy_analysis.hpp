@@ -6,8 +6,8 @@
 #include "library_report.hpp"
 
 #include <cstdint>
-#include <set>
-#include <string>
+#include <string_view>
+#include <vector>
 
 namespace Pelk::dressil {
 
@@ -24,16 +24,20 @@ constexpr std::int64_t wrappingMultiply(std::int64_t a, std::int64_t b)
 }
 
 // All placements of a structure, those of undefined names included.
-std::int64_t instanceCount(const StructureInfo& structure);
+std::int64_t instanceCount(const StructureTable& structures, StructureIndex structure);
 
-// Fills flatRects and flatPolys of every structure, and marks every placed
-// structure as referenced. A structure met again while its own flattening is
-// under way gives what it has gathered so far, so counts on a cycle stay
-// finite. Each structure is flattened once, with an explicit stack: time is
-// linear in the structures and references, whatever the depth.
+// Sorts the table by name, then fills flatRects and flatPolys of every
+// defined structure, in name order, and marks every placed structure as
+// referenced. A structure met again while its own flattening is under way
+// gives what it has gathered so far, so counts on a cycle stay finite. Each
+// structure is flattened once, with an explicit stack: time is linear in the
+// structures and references, whatever the depth.
 void flattenAll(LibraryReport& report);
 
 std::size_t countLayers(const LibraryReport& report);
-std::set<std::string> findUndefined(const LibraryReport& report);
+
+// The names placed by a defined structure but never defined, in name order;
+// they view the report's name block.
+std::vector<std::string_view> findUndefined(const LibraryReport& report);
 
 } // namespace Pelk::dressil

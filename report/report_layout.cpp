@@ -4,8 +4,12 @@
 
 #include "pelk/real_format.hpp"
 
-#include <iomanip>
+#include <algorithm>
+#include <charconv>
 #include <ostream>
+#include <ostream>
+#include <string_view>
+#include <vector>
 
 namespace Pelk::dressil {
 
@@ -29,14 +33,32 @@ constexpr Column countColumns[] = {
     {"Layers", 6}, {"Inst", 9}, {"Rects", 9}, {"FlatRects", 10}, {"Polys", 9}, {"FlatPolys", 10},
 };
 
-void writeRow(std::ostream& out, const std::string& name, const StructureInfo& s)
+// One row exactly as padColumn and `<< std::setw(width) << value` give it,
+// put together in a buffer: a row per structure is most of a large report.
+void writeRow(std::ostream& out, const StructureTable& table, StructureIndex structure)
 {
+    const StructureInfo& s = table[structure];
     const std::int64_t values[] = {
-        static_cast<std::int64_t>(s.layers.size()), instanceCount(s), s.rects, s.flatRects, s.polys, s.flatPolys,
+        s.layerCount, instanceCount(table, structure), s.rects, s.flatRects, s.polys, s.flatPolys,
     };
-    out << '\n' << padColumn(name, nameColumn.width, true);
-    for (std::size_t i = 0; i < std::size(values); ++i)
-        out << std::setw(countColumns[i].width) << values[i];
+    const std::string_view name = table.name(structure);
+    out.put('\n');
+    if (!name.empty())
+        out.write(name.data(), static_cast<std::streamsize>(name.size()));
+
+    // Blanks up to the name column's width, then each value right-aligned.
+    char text[nameColumn.width + std::size(countColumns) * 20];
+    char* end = text;
+    for (std::size_t at = name.size(); at < static_cast<std::size_t>(nameColumn.width); ++at)
+        *end++ = ' ';
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        char digits[20];
+        const std::size_t length = static_cast<std::size_t>(std::to_chars(digits, digits + 20, values[i]).ptr - digits);
+        for (std::size_t at = length; at < static_cast<std::size_t>(countColumns[i].width); ++at)
+            *end++ = ' ';
+        end = std::copy(digits, digits + length, end);
+    }
+    out.write(text, end - text);
 }
 
 } // namespace
@@ -47,30 +69,32 @@ void ReportWriter::writeReport(const LibraryReport& report) const
     out << "\nGDS version: \t" << report.version;
     out << "\nLibrary name: \t" << report.libraryName;
     out << "\nUnits: \t" << core::formatReal(report.units[0]) << " \t" << core::formatReal(report.units[1]);
-    out << "\nTotal number of structures: \t" << report.structures.size();
+    const StructureTable& table = report.structures;
+    out << "\nTotal number of structures: \t" << table.size();
     out << "\nTotal number of layers:     \t" << countLayers(report);
 
     out << "\n\nList of unreferenced structures:\n" << std::string(32, '-') << '\n';
-    for (const auto& [name, structure] : report.structures)
-        if (!structure.referenced)
-            out << "\n\t" << name;
+    for (StructureIndex structure : table.byName())
+        if (table[structure].defined && !table[structure].referenced)
+            out << "\n\t" << table.name(structure);
 
-    std::set<std::string> undefined = findUndefined(report);
+    const std::vector<std::string_view> undefined = findUndefined(report);
     if (!undefined.empty()) {
         out << "\n\nStructures referenced but not defined:\n" << std::string(38, '-') << '\n';
-        for (const std::string& name : undefined)
+        for (std::string_view name : undefined)
             out << "\n\t" << name;
     }
 
-    if (!report.structures.empty()) {
+    if (table.size() != 0) {
         out << "\n\nList of all structures:\n" << std::string(23, '-') << "\n\n";
         out << padColumn(nameColumn.title, nameColumn.width, true);
         for (const Column& column : countColumns)
             out << padColumn(column.title, static_cast<std::size_t>(column.width), false);
         out << '\n' << std::string(80, '-');
     }
-    for (const auto& [name, structure] : report.structures)
-        writeRow(out, name, structure);
+    for (StructureIndex structure : table.byName())
+        if (table[structure].defined)
+            writeRow(out, table, structure);
 
     out << "\n\nEnd of report\n";
 }

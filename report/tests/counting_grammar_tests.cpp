@@ -1,5 +1,6 @@
 #include "counting_grammar.hpp"
 #include "dressil_run.hpp"
+#include "hierarchy_analysis.hpp"
 #include "report_description.hpp"
 
 #include "pelk/paged_file.hpp"
@@ -13,6 +14,7 @@
 namespace {
 
 using namespace Pelk::dressil;
+using Pelk::testing::DressilRun;
 using Pelk::testing::Point;
 using Pelk::testing::StreamBuilder;
 using Pelk::testing::TemporaryFile;
@@ -116,6 +118,51 @@ TEST(CountingGrammar, LaterStructureOfTheSameNameReplacesTheEarlier)
     EXPECT_EQ(counted(b), "matched at " + std::to_string(b.size())
                               + "\nversion=600 name=TWICE units=0.001,1e-009"
                                 "\nS layers={2} rects=0 polys=1 flat=0/0 refs={} inst=0\n");
+}
+
+TEST(CountingGrammar, NamesEndAtTheirFirstNulAndArePlacedBeforeOrAfterTheirDefinition)
+{
+    StreamBuilder b;
+    b.libraryStart();
+    b.bgnstr("EARLY").sref("X", {0, 0}).endstr();
+    b.bgnstr(std::string("X\0junk", 6)).rectangle(1, 0, 0, 1, 1).endstr();
+    b.bgnstr("XY").rectangle(2, 0, 0, 1, 1).endstr();
+    b.bgnstr("LATE").aref(std::string("X\0Y", 3), 2, 3, {{0, 0}, {30, 0}, {0, 40}}).endstr();
+    b.endlib();
+    TemporaryFile file("placed.gds", b);
+    Pelk::core::PagedFile input(file.path());
+    LibraryReport report;
+    EXPECT_TRUE(runReportGrammar(report, {&input, 0}, {&input, input.size()}).matched);
+    flattenAll(report);
+    EXPECT_EQ(Pelk::testing::describe(report),
+              "EARLY layers={} rects=0 polys=0 flat=1/0 refs={X:1} inst=1\n"
+              "LATE layers={} rects=0 polys=0 flat=6/0 refs={X:6} inst=6\n"
+              "X layers={1} rects=1 polys=0 flat=1/0 refs={} inst=0 referenced\n"
+              "XY layers={2} rects=1 polys=0 flat=1/0 refs={} inst=0\n");
+    EXPECT_TRUE(findUndefined(report).empty());
+}
+
+TEST(CountingGrammar, EveryLayerNumberInOneStructure)
+{
+    auto library = oneStructure([](StreamBuilder& b) {
+        for (int layer = 0; layer < 65536; ++layer)
+            b.boundary(layer, 0, {{0, 0}, {1, 1}, {2, 0}});
+    });
+    std::string layers = "-32768";
+    for (int layer = -32767; layer < 32768; ++layer)
+        layers += "," + std::to_string(layer);
+    EXPECT_EQ(onlyStructureLine(library), "S layers={" + layers + "} rects=0 polys=65536 flat=0/0 refs={} inst=0\n");
+
+    DressilRun run = Pelk::testing::reportOf(library);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.console, "\nGDS version: \t600\nLibrary name: \tLIB\nUnits: \t0.001 \t1e-009"
+                           "\nTotal number of structures: \t1\nTotal number of layers:     \t65536"
+                           "\n\nList of unreferenced structures:\n--------------------------------\n\n\tS"
+                           "\n\nList of all structures:\n-----------------------\n\n"
+                           "Name                      Layers     Inst    Rects FlatRects    Polys FlatPolys\n"
+                               + std::string(80, '-')
+                               + "\nS                          65536        0        0         0    65536     65536"
+                                 "\n\nEnd of report\n");
 }
 
 TEST(CountingGrammar, OptionalLibraryRecordsAndNoStructures)

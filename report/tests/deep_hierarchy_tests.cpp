@@ -3,6 +3,7 @@
 #include "dressil_run.hpp"
 #include "hierarchy_analysis.hpp"
 #include "report_layout.hpp"
+#include "structure_definition.hpp"
 
 #include <gtest/gtest.h>
 
@@ -106,13 +107,9 @@ TEST(DeepHierarchy, MillionStructureChainNeedsNoDeepRecursion)
 {
     constexpr int depth = 1000000;
     LibraryReport r;
-    for (int i = 0; i < depth; ++i) {
-        StructureInfo& s = r.structures[levelName(i)];
-        if (i + 1 < depth)
-            s.references = {{levelName(i + 1), 1}};
-    }
-    r.structures[levelName(depth - 1)].rects = 1;
-    r.structures[levelName(depth - 1)].layers = {5};
+    for (int i = 0; i + 1 < depth; ++i)
+        define(r, levelName(i), {.references = {{levelName(i + 1), 1}}});
+    define(r, levelName(depth - 1), {.rects = 1, .layers = {5}});
     std::string rows;
     for (int i = 0; i < depth; ++i)
         rows += row(levelName(i), i + 1 == depth, i + 1 < depth, i + 1 == depth, 1, 0, 0);

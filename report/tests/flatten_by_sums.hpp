@@ -9,21 +9,22 @@
 
 namespace Pelk::testing {
 
-inline void flattenBySums(Pelk::dressil::StructureInfo& s, Pelk::dressil::StructureMap& structures)
+inline void flattenBySums(Pelk::dressil::StructureTable& structures, Pelk::dressil::StructureIndex index)
 {
     using Pelk::dressil::wrappingAdd;
     using Pelk::dressil::wrappingMultiply;
+    Pelk::dressil::StructureInfo& s = structures[index];
     if (wrappingAdd(s.flatRects, s.flatPolys) != 0)
         return;
     s.flatRects = 1;
-    for (const auto& [name, count] : s.references) {
-        auto found = structures.find(name);
-        if (found == structures.end())
+    for (const Pelk::dressil::Reference& reference : structures.references(index)) {
+        Pelk::dressil::StructureInfo& found = structures[reference.structure];
+        if (!found.defined)
             continue;
-        found->second.referenced = true;
-        flattenBySums(found->second, structures);
-        s.flatRects = wrappingAdd(s.flatRects, wrappingMultiply(found->second.flatRects, count));
-        s.flatPolys = wrappingAdd(s.flatPolys, wrappingMultiply(found->second.flatPolys, count));
+        found.referenced = true;
+        flattenBySums(structures, reference.structure);
+        s.flatRects = wrappingAdd(s.flatRects, wrappingMultiply(found.flatRects, reference.count()));
+        s.flatPolys = wrappingAdd(s.flatPolys, wrappingMultiply(found.flatPolys, reference.count()));
     }
     s.flatRects = wrappingAdd(s.flatRects, wrappingAdd(s.rects, -1));
     s.flatPolys = wrappingAdd(s.flatPolys, s.polys);
@@ -31,8 +32,10 @@ inline void flattenBySums(Pelk::dressil::StructureInfo& s, Pelk::dressil::Struct
 
 inline void flattenAllBySums(Pelk::dressil::LibraryReport& report)
 {
-    for (auto& [name, s] : report.structures)
-        flattenBySums(s, report.structures);
+    report.structures.sortByName();
+    for (Pelk::dressil::StructureIndex index : report.structures.byName())
+        if (report.structures[index].defined)
+            flattenBySums(report.structures, index);
 }
 
 } // namespace Pelk::testing

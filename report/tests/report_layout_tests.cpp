@@ -1,6 +1,7 @@
 #include "dressil_run.hpp"
 #include "hierarchy_analysis.hpp"
 #include "report_layout.hpp"
+#include "structure_definition.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 namespace {
 
 using namespace Pelk::dressil;
+using Pelk::testing::define;
 
 std::string reportText(LibraryReport report)
 {
@@ -25,11 +27,8 @@ LibraryReport exampleLibrary()
     report.libraryName = "LIB";
     report.units[0] = 0.001;
     report.units[1] = 1e-9;
-    StructureInfo& a = report.structures["A"];
-    a.layers = {1, 2};
-    a.rects = 2;
-    a.polys = 1;
-    report.structures["TOP"].references = {{"A", 2}, {"X", 1}};
+    define(report, "A", {.rects = 2, .polys = 1, .layers = {1, 2}});
+    define(report, "TOP", {.references = {{"A", 2}, {"X", 1}}});
     return report;
 }
 
@@ -60,8 +59,8 @@ TEST(WriteReport, PartialReportAfterAParseFailure)
     // Version, name and units keep their initial values. Every structure is
     // referenced, and the cycle leaves its in-progress marks in the counts.
     LibraryReport report;
-    report.structures["A"].references = {{"B", 1}};
-    report.structures["B"].references = {{"A", 1}};
+    define(report, "A", {.references = {{"B", 1}}});
+    define(report, "B", {.references = {{"A", 1}}});
     EXPECT_EQ(reportText(report), "\nGDS version: \t0\nLibrary name: \t\nUnits: \t0 \t0"
                                   "\nTotal number of structures: \t2\nTotal number of layers:     \t0"
                                   "\n\nList of unreferenced structures:\n--------------------------------\n"
@@ -74,8 +73,8 @@ TEST(WriteReport, PartialReportAfterAParseFailure)
 TEST(WriteReport, WideNamesAndNumbersPushTheRowRight)
 {
     LibraryReport report;
-    report.structures[std::string(26, 'N')].references = {{std::string(30, 'W'), 1234567890}};
-    report.structures[std::string(30, 'W')].rects = -7;
+    define(report, std::string(26, 'N'), {.references = {{std::string(30, 'W'), 1234567890}}});
+    define(report, std::string(30, 'W'), {.rects = -7});
     EXPECT_EQ(reportText(report),
               "\nGDS version: \t0\nLibrary name: \t\nUnits: \t0 \t0"
               "\nTotal number of structures: \t2\nTotal number of layers:     \t0"

@@ -34,7 +34,9 @@ void reportParseFailure(std::ostream& console, core::PagedFile& file, std::int64
 bool convertText(const std::string& cellName, const std::string& inputPath, std::ostream& output,
                  std::ostream& console)
 {
-    auto records = std::make_unique<RecordOutput>(&output);
+    // Measured: a buffer that stays in the cache hands the records on faster
+    // than a larger one.
+    auto records = std::make_unique<RecordOutput>(&output, 1 << 16);
     core::PagedFileHolder file = core::openPagedFile(inputPath);
     TextResult result = runTextGrammar(*records, cellName, {file.get(), 0}, {file.get(), file->size()});
     records->flush();

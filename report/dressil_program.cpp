@@ -11,16 +11,6 @@ namespace Pelk::dressil {
 
 namespace {
 
-enum MessageNumber {
-    incorrectArguments = 10000,
-    cellIgnored = 10003,
-    cannotOpenInput = 10004,
-    cannotCreateOutput = 10005,
-    allocationFailed = 10006,
-    unknownException = 10007,
-    parsingFailed = 10011,
-};
-
 constexpr std::string_view usage = "\n\nUsage: dressil [OPTIONS] <gds file> [<output file>]\n"
                                    "\n   ------------------------------------"
                                    "\n\n   -h\t\tshow usage"
@@ -39,16 +29,16 @@ const core::ConsoleProgram dressilProgram{
     .toolName = toolName,
     .usage = usage,
     .outputRequired = false,
-    .messages = {.incorrectArguments = incorrectArguments,
+    .messages = {.incorrectArguments = 10000,
                  .incorrectArgumentsText = "Incorrect command line arguments",
                  .incorrectArgumentsEndsLine = false,
                  .noOutputFile = 0,
-                 .cellIgnored = cellIgnored,
-                 .cannotOpenInput = cannotOpenInput,
+                 .cellIgnored = 10003,
+                 .cannotOpenInput = 10004,
                  .cannotOpenInputText = "Cannot open gds file: ",
-                 .cannotCreateOutput = cannotCreateOutput,
-                 .allocationFailed = allocationFailed,
-                 .unknownException = unknownException},
+                 .cannotCreateOutput = 10005,
+                 .allocationFailed = 10006,
+                 .unknownException = 10007},
     .convert = writeLibraryReport,
 };
 
@@ -61,7 +51,7 @@ LibraryReport analyzeStream(const std::string& inputPath, std::ostream& console,
     auto result = runReportGrammar(report, {file.get(), 0}, {file.get(), file->size()});
     matched = result.matched;
     if (!matched)
-        console << core::parsingFailedLine(parsingFailed, "Parsing failed at or around position ", result.end.offset);
+        console << core::parsingFailedLine(10011, "Parsing failed at or around position ", result.end.offset);
     core::closePagedFile(file);
     return report;
 }

@@ -26,6 +26,15 @@ StreamBuilder libraryWith(const std::function<void(StreamBuilder&)>& elements)
     return b;
 }
 
+// A library that must convert whole into exactly `text`.
+void expectConverted(const StreamBuilder& b, const std::string& text)
+{
+    auto c = convert(b);
+    EXPECT_TRUE(c.matched);
+    EXPECT_EQ(c.text, text);
+    EXPECT_EQ(c.console, "");
+}
+
 std::string textWith(const std::string& elements)
 {
     return head + "\n\nSTRUCT [" + dates + "]  TOP" + elements + "\n\nENDSTR\n\nENDLIB\n";
@@ -37,13 +46,10 @@ TEST(TextForm, WorkedExampleLibrary)
     b.libraryStart().bgnstr("TOP").rectangle(1, 0, 0, 100, 50).sref("SUB", {10, 20});
     b.record(PATH).int2(LAYER, {2}).int2(DATATYPE, {0}).int4(WIDTH, {10}).xy({{0, 0}, {100, 0}, {100, 100}}).endel();
     b.endstr().endlib();
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, "VERSION 600\nLIBRARY [2010/4/17 9:05:03, 2010/4/17 9:05:03] LIB\nUNITS 0.001 1e-009\n\n"
-                      "STRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  TOP\n   BOUNDARY 1 0\n\tRECT (0 0, 100 50)\n"
-                      "   ;\n   SREF SUB \t(10 20)\n   ;\n   PATH 2 0 W=10\n\tXY 3 ( 0 0, 100 0, 100 100)\n   ;\n\n"
-                      "ENDSTR\n\nENDLIB\n");
-    EXPECT_EQ(c.console, "");
+    expectConverted(b, "VERSION 600\nLIBRARY [2010/4/17 9:05:03, 2010/4/17 9:05:03] LIB\nUNITS 0.001 1e-009\n\n"
+                       "STRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  TOP\n   BOUNDARY 1 0\n\tRECT (0 0, 100 50)\n"
+                       "   ;\n   SREF SUB \t(10 20)\n   ;\n   PATH 2 0 W=10\n\tXY 3 ( 0 0, 100 0, 100 100)\n   ;\n\n"
+                       "ENDSTR\n\nENDLIB\n");
 }
 
 TEST(TextForm, EveryOptionalLibraryRecord)
@@ -56,12 +62,10 @@ TEST(TextForm, EveryOptionalLibraryRecord)
     b.text(ATTRTABLE, "attrs").int2(GENERATIONS, {3}).int2(FORMAT, {1}).text(MASK, "m1").text(MASK, "m2");
     b.record(ENDMASKS).units(1, 1e-6).dates(BGNSTR, {2020, 1, 1, 0, 0, 10, 2020, 1, 1, 0, 0, 9}).text(STRNAME, "S");
     b.record(STRCLASS, {0, 1, 2, 3}).endstr().endlib();
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, "VERSION 3\nLIBRARY [1999/12/31 23:59:00, 110/1/2 0:09:0-3]\nLIBDIRSIZE 2\nSRFNAME srf"
-                      "\nLIBSECUR 7 LIB\nREFLIBS " + std::string(44, 'a') + " b c\nFONTS F0\nATTRTABLE attrs"
-                      "\nGENERATIONS 3\nFORMAT 1\n\tMASK m1\n\tMASK m2\n\tENDMASK\nUNITS 1 1e-006"
-                      "\n\nSTRUCT [2020/1/1 0:00:10, 2020/1/1 0:00:09]  S STRCLASS \n\nENDSTR\n\nENDLIB\n");
+    expectConverted(b, "VERSION 3\nLIBRARY [1999/12/31 23:59:00, 110/1/2 0:09:0-3]\nLIBDIRSIZE 2\nSRFNAME srf"
+                       "\nLIBSECUR 7 LIB\nREFLIBS " + std::string(44, 'a') + " b c\nFONTS F0\nATTRTABLE attrs"
+                       "\nGENERATIONS 3\nFORMAT 1\n\tMASK m1\n\tMASK m2\n\tENDMASK\nUNITS 1 1e-006"
+                       "\n\nSTRUCT [2020/1/1 0:00:10, 2020/1/1 0:00:09]  S STRCLASS \n\nENDSTR\n\nENDLIB\n");
 }
 
 TEST(TextForm, EveryElementKindWithItsOptionalRecords)
@@ -81,16 +85,14 @@ TEST(TextForm, EveryElementKindWithItsOptionalRecords)
         b.record(NODE).int2(LAYER, {6}).int2(NODETYPE, {7}).xy({{1, 1}, {2, 2}}).endel();
         b.record(BOX).int2(LAYER, {8}).int2(BOXTYPE, {9}).xy({{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}).endel();
     });
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, textWith("\n   BOUNDARY EF=1 PLEX=65538 -1 2\n\tXY 4 ( 0 0, 10 0, 5 5, 0 0)"
-                               "\n\tPROP 1 abc\n\tPROP 2 d e\n   ;"
-                               "\n   PATH PLEX=-1 2 0 PT=4 W=-10 BGNEXTN=3 ENDEXTN=4 \t(1 2)\n   ;"
-                               "\n   SREF EF=2 SUB STRANS=-32768 A=90 \t(-5 7)\n   ;"
-                               "\n   AREF SUB STRANS=0 M=2 A=90 COLROW=2:3\n\tXY 3 ( 0 0, 200 0, 0 300)\n   ;"
-                               "\n   TEXT 5 TYPE=0 PRES=10 PT=1 W=20 STRANS=0 M=0.5 \t(0 0) \"say \"hi\"\"\n   ;"
-                               "\n   NODE 6 NT=7\n\tXY 2 ( 1 1, 2 2)\n   ;"
-                               "\n   BOX  8 BT=9\n\tRECT (0 0, 4 4)\n   ;"));
+    expectConverted(b, textWith("\n   BOUNDARY EF=1 PLEX=65538 -1 2\n\tXY 4 ( 0 0, 10 0, 5 5, 0 0)"
+                                "\n\tPROP 1 abc\n\tPROP 2 d e\n   ;"
+                                "\n   PATH PLEX=-1 2 0 PT=4 W=-10 BGNEXTN=3 ENDEXTN=4 \t(1 2)\n   ;"
+                                "\n   SREF EF=2 SUB STRANS=-32768 A=90 \t(-5 7)\n   ;"
+                                "\n   AREF SUB STRANS=0 M=2 A=90 COLROW=2:3\n\tXY 3 ( 0 0, 200 0, 0 300)\n   ;"
+                                "\n   TEXT 5 TYPE=0 PRES=10 PT=1 W=20 STRANS=0 M=0.5 \t(0 0) \"say \"hi\"\"\n   ;"
+                                "\n   NODE 6 NT=7\n\tXY 2 ( 1 1, 2 2)\n   ;"
+                                "\n   BOX  8 BT=9\n\tRECT (0 0, 4 4)\n   ;"));
 }
 
 TEST(TextForm, ValuesPrintAsSignedUnpaddedNumbers)
@@ -98,9 +100,7 @@ TEST(TextForm, ValuesPrintAsSignedUnpaddedNumbers)
     StreamBuilder b;
     b.header(0xFFFF).bgnlib({-1, 0, 0, 9, 9, 10, 0, 0, 0, 0, 0, 0}).libname("").units(123.4567, 1000000);
     b.endlib();
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, "VERSION 65535\nLIBRARY [-1/0/0 9:09:10, 0/0/0 0:00:00] \nUNITS 123.457 1e+006\n\nENDLIB\n");
+    expectConverted(b, "VERSION 65535\nLIBRARY [-1/0/0 9:09:10, 0/0/0 0:00:00] \nUNITS 123.457 1e+006\n\nENDLIB\n");
 }
 
 TEST(TextForm, CoordinateForms)
@@ -119,17 +119,15 @@ TEST(TextForm, CoordinateForms)
         boundary(b, {});
         b.record(PATH).int2(LAYER, {1}).int2(DATATYPE, {0}).xy({{0, 0}, {0, 3}, {7, 3}, {7, 0}, {0, 0}}).endel();
     });
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, textWith("\n   BOUNDARY 1 0\n\tRECT (0 0, 10 5)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tRECT (0 0, 10 5)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tRECT (0 0, 0 0)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tXY 5 ( 0 5, 5 0, 10 5, 5 10,\n\t 0 5)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tXY 5 ( 0 0, 10 0, 10 5, 0 5,\n\t 0 1)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tXY 4 ( 0 0, 10 0, 10 5, 0 5)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tXY 6 ( 0 0, 10 0, 10 10, 0 10,\n\t 0 20, 5 5)\n   ;"
-                               "\n   BOUNDARY 1 0\n\tXY 0 ()\n   ;"
-                               "\n   PATH 1 0\n\tRECT (0 0, 7 3)\n   ;"));
+    expectConverted(b, textWith("\n   BOUNDARY 1 0\n\tRECT (0 0, 10 5)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tRECT (0 0, 10 5)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tRECT (0 0, 0 0)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tXY 5 ( 0 5, 5 0, 10 5, 5 10,\n\t 0 5)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tXY 5 ( 0 0, 10 0, 10 5, 0 5,\n\t 0 1)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tXY 4 ( 0 0, 10 0, 10 5, 0 5)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tXY 6 ( 0 0, 10 0, 10 10, 0 10,\n\t 0 20, 5 5)\n   ;"
+                                "\n   BOUNDARY 1 0\n\tXY 0 ()\n   ;"
+                                "\n   PATH 1 0\n\tRECT (0 0, 7 3)\n   ;"));
 }
 
 TEST(TextForm, NamesAreWrittenAsStored)
@@ -138,19 +136,15 @@ TEST(TextForm, NamesAreWrittenAsStored)
     b.header().bgnlib().record(LIBNAME, {0, 'A'}).units().bgnstr("A B\"C");
     b.record(SREF).record(SNAME, {'N', 'O', 'N', 'U', 'L'}).xy({{0, 0}}).endel();
     b.endstr().endlib();
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, "VERSION 600\nLIBRARY [" + dates + "] \nUNITS 0.001 1e-009\n\nSTRUCT [" + dates
-                          + "]  A B\"C\n   SREF NONUL \t(0 0)\n   ;\n\nENDSTR\n\nENDLIB\n");
+    expectConverted(b, "VERSION 600\nLIBRARY [" + dates + "] \nUNITS 0.001 1e-009\n\nSTRUCT [" + dates
+                           + "]  A B\"C\n   SREF NONUL \t(0 0)\n   ;\n\nENDSTR\n\nENDLIB\n");
 }
 
 TEST(TextForm, LibraryWithoutStructuresAndPaddingAfterEndlib)
 {
     StreamBuilder b;
     b.libraryStart().endlib().raw(Pelk::testing::Bytes(2000, 0));
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, head + "\n\nENDLIB\n");
+    expectConverted(b, head + "\n\nENDLIB\n");
 }
 
 TEST(TextForm, ElementsInAnyOrderAndNumber)
@@ -158,10 +152,8 @@ TEST(TextForm, ElementsInAnyOrderAndNumber)
     auto b = libraryWith([](StreamBuilder& b) {
         b.sref("A", {0, 0}).sref("B", {1, 1}).rectangle(2, 0, 0, 1, 1).sref("C", {2, 2});
     });
-    auto c = convert(b);
-    EXPECT_TRUE(c.matched);
-    EXPECT_EQ(c.text, textWith("\n   SREF A \t(0 0)\n   ;\n   SREF B \t(1 1)\n   ;"
-                               "\n   BOUNDARY 2 0\n\tRECT (0 0, 1 1)\n   ;\n   SREF C \t(2 2)\n   ;"));
+    expectConverted(b, textWith("\n   SREF A \t(0 0)\n   ;\n   SREF B \t(1 1)\n   ;"
+                                "\n   BOUNDARY 2 0\n\tRECT (0 0, 1 1)\n   ;\n   SREF C \t(2 2)\n   ;"));
 }
 
 // ---- The -cell filter ----

@@ -103,12 +103,14 @@ protected:
     std::string inputBytes;
 };
 
-TEST_P(ProgramFrame, NoArgumentsIsAnIncorrectCommandLine)
+TEST_P(ProgramFrame, NoArgumentsOrOptionsWithoutAnInputAreAnIncorrectCommandLine)
 {
-    auto run = runProgram(GetParam().path, {});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, banner() + GetParam().incorrectCommandLine + GetParam().usage);
+    for (auto args : {std::vector<std::string>{}, {"-q"}, {"-cell=TOP"}, {"-q", "-cell=", "TOP"}}) {
+        auto run = runProgram(GetParam().path, args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, banner() + GetParam().incorrectCommandLine + GetParam().usage);
+    }
 }
 
 TEST_P(ProgramFrame, HelpWinsOverEverythingAfterIt)

@@ -32,17 +32,14 @@ int convertChecked(const ConsoleProgram& program, const CommandOptions& options,
         return exitFailure;
     }
     const bool toFile = !options.outputPath.empty();
-    if (toFile && namesInputFile(options.inputPath, options.outputPath)) {
+    std::ofstream file;
+    // An output naming the input is refused before it is opened, which would
+    // truncate the input.
+    if (toFile && !namesInputFile(options.inputPath, options.outputPath))
+        file.open(options.outputPath, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (toFile && !file.is_open()) {
         err << errorLine(messages.cannotCreateOutput, "Cannot create output file: " + options.outputPath);
         return exitFailure;
-    }
-    std::ofstream file;
-    if (toFile) {
-        file.open(options.outputPath, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (file.fail()) {
-            err << errorLine(messages.cannotCreateOutput, "Cannot create output file: " + options.outputPath);
-            return exitFailure;
-        }
     }
     std::ostream& output = toFile ? static_cast<std::ostream&>(file) : console;
     bool matched = program.convert(options, output, console);

@@ -93,63 +93,61 @@ enum class ValueKind : std::uint8_t {
     NameSlots,    // 44-byte slots, each holding a name
 };
 
-// A record's payload: fixedPayloadSize bytes whatever the length field says,
-// or, where it is 0, as many as the length field says.
+// A record's value kind; its payload size follows from the kind.
 struct RecordShape {
     RecordCode code;
-    std::uint32_t fixedPayloadSize;
     ValueKind value;
 };
 
 inline constexpr RecordShape recordShapes[] = {
-    {Records::HEADER, 2, ValueKind::Uint2},
-    {Records::BGNLIB, 24, ValueKind::DateStamps},
-    {Records::LIBNAME, 0, ValueKind::Name},
-    {Records::UNITS, 16, ValueKind::Real8Pair},
-    {Records::ENDLIB, 0, ValueKind::None},
-    {Records::BGNSTR, 24, ValueKind::DateStamps},
-    {Records::STRNAME, 0, ValueKind::Name},
-    {Records::ENDSTR, 0, ValueKind::None},
-    {Records::BOUNDARY, 0, ValueKind::None},
-    {Records::PATH, 0, ValueKind::None},
-    {Records::SREF, 0, ValueKind::None},
-    {Records::AREF, 0, ValueKind::None},
-    {Records::TEXT, 0, ValueKind::None},
-    {Records::LAYER, 2, ValueKind::Int2},
-    {Records::DATATYPE, 2, ValueKind::Int2},
-    {Records::WIDTH, 4, ValueKind::Int4},
-    {Records::XY, 0, ValueKind::Points},
-    {Records::ENDEL, 0, ValueKind::None},
-    {Records::SNAME, 0, ValueKind::Name},
-    {Records::COLROW, 4, ValueKind::Int2Pair},
-    {Records::NODE, 0, ValueKind::None},
-    {Records::TEXTTYPE, 2, ValueKind::Int2},
-    {Records::PRESENTATION, 2, ValueKind::Flags},
-    {Records::STRING, 0, ValueKind::Name},
-    {Records::STRANS, 2, ValueKind::Flags},
-    {Records::MAG, 8, ValueKind::Real8},
-    {Records::ANGLE, 8, ValueKind::Real8},
-    {Records::REFLIBS, 0, ValueKind::NameSlots},
-    {Records::FONTS, 0, ValueKind::NameSlots},
-    {Records::PATHTYPE, 2, ValueKind::Int2},
-    {Records::GENERATIONS, 2, ValueKind::Int2},
-    {Records::ATTRTABLE, 0, ValueKind::Name},
-    {Records::ELFLAGS, 2, ValueKind::Flags},
-    {Records::NODETYPE, 2, ValueKind::Int2},
-    {Records::PROPATTR, 2, ValueKind::Int2},
-    {Records::PROPVALUE, 0, ValueKind::Name},
-    {Records::BOX, 0, ValueKind::None},
-    {Records::BOXTYPE, 2, ValueKind::Int2},
-    {Records::PLEX, 4, ValueKind::Int4},
-    {Records::BGNEXTN, 4, ValueKind::Int4},
-    {Records::ENDEXTN, 4, ValueKind::Int4},
-    {Records::STRCLASS, 0, ValueKind::OpaqueBits},
-    {Records::FORMAT, 2, ValueKind::Int2},
-    {Records::MASK, 0, ValueKind::Name},
-    {Records::ENDMASKS, 0, ValueKind::None},
-    {Records::LIBDIRSIZE, 2, ValueKind::Int2},
-    {Records::SRFNAME, 0, ValueKind::Name},
-    {Records::LIBSECUR, 2, ValueKind::Int2},
+    {Records::HEADER, ValueKind::Uint2},
+    {Records::BGNLIB, ValueKind::DateStamps},
+    {Records::LIBNAME, ValueKind::Name},
+    {Records::UNITS, ValueKind::Real8Pair},
+    {Records::ENDLIB, ValueKind::None},
+    {Records::BGNSTR, ValueKind::DateStamps},
+    {Records::STRNAME, ValueKind::Name},
+    {Records::ENDSTR, ValueKind::None},
+    {Records::BOUNDARY, ValueKind::None},
+    {Records::PATH, ValueKind::None},
+    {Records::SREF, ValueKind::None},
+    {Records::AREF, ValueKind::None},
+    {Records::TEXT, ValueKind::None},
+    {Records::LAYER, ValueKind::Int2},
+    {Records::DATATYPE, ValueKind::Int2},
+    {Records::WIDTH, ValueKind::Int4},
+    {Records::XY, ValueKind::Points},
+    {Records::ENDEL, ValueKind::None},
+    {Records::SNAME, ValueKind::Name},
+    {Records::COLROW, ValueKind::Int2Pair},
+    {Records::NODE, ValueKind::None},
+    {Records::TEXTTYPE, ValueKind::Int2},
+    {Records::PRESENTATION, ValueKind::Flags},
+    {Records::STRING, ValueKind::Name},
+    {Records::STRANS, ValueKind::Flags},
+    {Records::MAG, ValueKind::Real8},
+    {Records::ANGLE, ValueKind::Real8},
+    {Records::REFLIBS, ValueKind::NameSlots},
+    {Records::FONTS, ValueKind::NameSlots},
+    {Records::PATHTYPE, ValueKind::Int2},
+    {Records::GENERATIONS, ValueKind::Int2},
+    {Records::ATTRTABLE, ValueKind::Name},
+    {Records::ELFLAGS, ValueKind::Flags},
+    {Records::NODETYPE, ValueKind::Int2},
+    {Records::PROPATTR, ValueKind::Int2},
+    {Records::PROPVALUE, ValueKind::Name},
+    {Records::BOX, ValueKind::None},
+    {Records::BOXTYPE, ValueKind::Int2},
+    {Records::PLEX, ValueKind::Int4},
+    {Records::BGNEXTN, ValueKind::Int4},
+    {Records::ENDEXTN, ValueKind::Int4},
+    {Records::STRCLASS, ValueKind::OpaqueBits},
+    {Records::FORMAT, ValueKind::Int2},
+    {Records::MASK, ValueKind::Name},
+    {Records::ENDMASKS, ValueKind::None},
+    {Records::LIBDIRSIZE, ValueKind::Int2},
+    {Records::SRFNAME, ValueKind::Name},
+    {Records::LIBSECUR, ValueKind::Int2},
 };
 
 // A code missing from the table stops the compile of any grammar naming it.
@@ -161,7 +159,6 @@ constexpr RecordShape recordShape(RecordCode code)
     throw "no shape for this record code";
 }
 
-constexpr std::uint32_t fixedPayloadSize(RecordCode code) { return recordShape(code).fixedPayloadSize; }
 constexpr ValueKind valueKind(RecordCode code) { return recordShape(code).value; }
 
 namespace detail {
@@ -204,14 +201,12 @@ constexpr ValueLayout valueLayout(ValueKind value)
     throw "unknown value kind";
 }
 
-// Each code once; its value kind stored as its low byte says, and read from
-// exactly the bytes its fixed size takes, so no reader runs past them.
+// Each code once, and its value kind stored as its low byte says.
 constexpr bool recordShapesAgree()
 {
     for (std::size_t i = 0; i < std::size(recordShapes); ++i) {
         const RecordShape& shape = recordShapes[i];
-        const ValueLayout layout = valueLayout(shape.value);
-        if (layout.storedAs != payloadKind(shape.code) || layout.fixedSize != shape.fixedPayloadSize)
+        if (valueLayout(shape.value).storedAs != payloadKind(shape.code))
             return false;
         for (std::size_t j = 0; j < i; ++j)
             if (recordShapes[j].code == shape.code)
@@ -223,5 +218,9 @@ constexpr bool recordShapesAgree()
 } // namespace detail
 
 static_assert(detail::recordShapesAgree());
+
+// The payload a record is read as: this many bytes whatever the length field
+// says, or, where it is 0, as many as the length field says.
+constexpr std::uint32_t fixedPayloadSize(RecordCode code) { return detail::valueLayout(valueKind(code)).fixedSize; }
 
 } // namespace Pelk::core

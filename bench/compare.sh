@@ -2,7 +2,7 @@
 # Times each console program beside the floor the machine sets for its job,
 # in alternating runs: brenmo and dressil beside a bare walk over the
 # library's record headers, calvio beside `cat` of its text. Prints medians,
-# ratios and peak memory. Usage: bench/compare.sh [megabytes] [runs]
+# ratios and peak memory. Usage: [BEFORE=<bin folder>] bench/compare.sh [megabytes] [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 size=${1:-1000}
@@ -17,11 +17,17 @@ small=$work/small-200000.gds
 [ -f "$small" ] || build/bin/generate-library "$small" 200 200000 > /dev/null
 [ -f "$work/bench-$size.txt" ] || build/bin/brenmo -q "$library" "$work/bench-$size.txt"
 
-# run <output> <command...>: prints "seconds peak-KB" of one run, timed to
-# the microsecond (time's own figure has only ten milliseconds).
+# run <input> <output> <command...>: prints "seconds peak-KB" of one run,
+# timed to the microsecond (time's own figure has only ten milliseconds).
 run() {
-    local output=$1 start end; shift
+    local input=$1 output=$2 start end; shift 2
     rm -f "$output"
+    # Write back the last run's output, so that no run pays for another, and
+    # read the input once untimed: on this virtual machine a page untouched
+    # for a while costs up to six times as much the first time, even when the
+    # guest still holds it in its page cache.
+    sync
+    cat "$input" > /dev/null
     start=$(date +%s%N)
     /usr/bin/time -f "%M" -o "$work/time" "$@" > /dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
     end=$(date +%s%N)
@@ -30,30 +36,42 @@ run() {
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-# compare <label> <input> <floor label> <floor command> -- <output> <command...>
-compare() {
-    local label=$1 input=$2 floorLabel=$3 floorCommand=$4 output=$6; shift 6
-    local floorTimes=() times=() peak=0
-    for _ in $(seq "$runs"); do
-        read -r s _ < <(run /dev/null $floorCommand)
-        floorTimes+=("$s")
-        read -r s kb < <(run "$output" "$@")
-        times+=("$s")
-        [ "$kb" -gt "$peak" ] && peak=$kb
-    done
-    local f t bytes
-    f=$(printf '%s\n' "${floorTimes[@]}" | median)
-    t=$(printf '%s\n' "${times[@]}" | median)
-    bytes=$(stat -c %s "$input")
-    awk -v l="$label" -v fl="$floorLabel" -v f="$f" -v t="$t" -v b="$bytes" -v kb="$peak" 'BEGIN {
+# report <label> <input> <seconds> <floor label> <floor seconds> <peak KB>
+report() {
+    awk -v l="$1" -v b="$(stat -c %s "$2")" -v t="$3" -v fl="$4" -v f="$5" -v kb="$6" 'BEGIN {
         printf "%s: %.0f MB in %.2f s = %.0f MB/s; %s %.2f s; ratio %.1fx; peak RSS %.1f MiB\n",
                l, b / 1e6, t, b / 1e6 / t, fl, f, t / f, kb / 1024 }'
 }
 
+# compare <label> <input> <floor label> <floor command> -- <output> <program> <arguments...>
+# With BEFORE set to another build's bin folder, its program runs in the same
+# alternation, so that before and after are measured under the same load.
+compare() {
+    local label=$1 input=$2 floorLabel=$3 floorCommand=$4 output=$6 program=$7; shift 7
+    local floorTimes=() times=() beforeTimes=() peak=0 beforePeak=0
+    for _ in $(seq "$runs"); do
+        read -r s _ < <(run "$input" /dev/null $floorCommand)
+        floorTimes+=("$s")
+        if [ -n "${BEFORE:-}" ]; then
+            read -r s kb < <(run "$input" "$output" "$BEFORE/$program" "$@")
+            beforeTimes+=("$s")
+            [ "$kb" -gt "$beforePeak" ] && beforePeak=$kb
+        fi
+        read -r s kb < <(run "$input" "$output" "build/bin/$program" "$@")
+        times+=("$s")
+        [ "$kb" -gt "$peak" ] && peak=$kb
+    done
+    local f
+    f=$(printf '%s\n' "${floorTimes[@]}" | median)
+    [ -n "${BEFORE:-}" ] && report "$label (before)" "$input" "$(printf '%s\n' "${beforeTimes[@]}" | median)" \
+        "$floorLabel" "$f" "$beforePeak"
+    report "$label" "$input" "$(printf '%s\n' "${times[@]}" | median)" "$floorLabel" "$f" "$peak"
+}
+
 walk="build/bin/record-walk $library"
-compare brenmo "$library" "record walk" "$walk" -- "$work/out.txt" build/bin/brenmo -q "$library" "$work/out.txt"
+compare brenmo "$library" "record walk" "$walk" -- "$work/out.txt" brenmo -q "$library" "$work/out.txt"
 compare calvio "$work/bench-$size.txt" cat "cat $work/bench-$size.txt" -- "$work/out.gds" \
-    build/bin/calvio -q "$work/bench-$size.txt" "$work/out.gds"
-compare dressil "$library" "record walk" "$walk" -- "$work/out.report" build/bin/dressil -q "$library" "$work/out.report"
+    calvio -q "$work/bench-$size.txt" "$work/out.gds"
+compare dressil "$library" "record walk" "$walk" -- "$work/out.report" dressil -q "$library" "$work/out.report"
 compare "dressil, 200,000 structures" "$small" "record walk" "build/bin/record-walk $small" -- "$work/small.report" \
-    build/bin/dressil -q "$small" "$work/small.report"
+    dressil -q "$small" "$work/small.report"

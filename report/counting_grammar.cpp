@@ -18,7 +18,7 @@ using core::ElementKind;
 using core::RecordCode;
 namespace Records = core::Records;
 
-void countXY(const core::StreamRecord& xy, StructureInfo& structure)
+void countXY(const core::MatchedRecord& xy, StructureInfo& structure)
 {
     const std::uint32_t length = xy.payload.size();
     if (length == 8)

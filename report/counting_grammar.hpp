@@ -13,7 +13,7 @@ namespace Pelk::dressil {
 
 // One BOUNDARY's XY: a single point counts nothing, what isAxisRectangle
 // accepts one rectangle, anything else one polygon.
-void countXY(const core::StreamRecord& xy, StructureInfo& structure);
+void countXY(const core::MatchedRecord& xy, StructureInfo& structure);
 
 // Runs the grammar from `begin` to `end`. Structures go into the report as
 // each one matches, and the table is sorted by name at the end; version, name

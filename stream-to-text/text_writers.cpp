@@ -61,7 +61,7 @@ void writeReal(TextOutput& out, double value)
     out.commit(core::formatReal(value, p));
 }
 
-void writeName(TextOutput& out, const StreamRecord& record)
+void writeName(TextOutput& out, const MatchedRecord& record)
 {
     const std::uint32_t count = record.payload.size();
     const auto* bytes = record.payload.data();
@@ -70,7 +70,7 @@ void writeName(TextOutput& out, const StreamRecord& record)
     out.append(std::string_view(reinterpret_cast<const char*>(bytes), length));
 }
 
-void writeSlots(TextOutput& out, const StreamRecord& record)
+void writeSlots(TextOutput& out, const MatchedRecord& record)
 {
     constexpr std::uint32_t slot = 44;
     for (std::uint32_t start = 0; start < record.payload.size(); start += slot) {
@@ -79,7 +79,7 @@ void writeSlots(TextOutput& out, const StreamRecord& record)
     }
 }
 
-void writeXY(TextOutput& out, const StreamRecord& record)
+void writeXY(TextOutput& out, const MatchedRecord& record)
 {
     const std::uint32_t n = record.payload.size();
     if (n == 8) {
@@ -151,7 +151,7 @@ void TextWriters::beginStructure()
     out.setTarget(&filter->header);
 }
 
-void TextWriters::writeStructureName(const StreamRecord& record)
+void TextWriters::writeStructureName(const MatchedRecord& record)
 {
     if (!filter) {
         writeName(out, record);

@@ -20,7 +20,7 @@ namespace Pelk::brenmo {
 using core::EmptyStream;
 using TextOutput = core::OutputBuffer;
 using core::RecordCode;
-using core::StreamRecord;
+using core::MatchedRecord;
 
 // Decimal integers straight into the buffer.
 inline void appendInt(TextOutput& out, std::int32_t value)
@@ -37,9 +37,9 @@ inline void appendUnsigned(TextOutput& out, std::uint32_t value)
 
 void writeDateStamps(TextOutput& out, const std::uint8_t* payload);
 void writeReal(TextOutput& out, double value);
-void writeName(TextOutput& out, const StreamRecord& record);
-void writeSlots(TextOutput& out, const StreamRecord& record);
-void writeXY(TextOutput& out, const StreamRecord& record);
+void writeName(TextOutput& out, const MatchedRecord& record);
+void writeSlots(TextOutput& out, const MatchedRecord& record);
+void writeXY(TextOutput& out, const MatchedRecord& record);
 
 class TextWriters {
 public:
@@ -107,7 +107,7 @@ public:
     void endStructure(bool matched);
 
 private:
-    void writeStructureName(const StreamRecord& record);
+    void writeStructureName(const MatchedRecord& record);
 
     TextOutput& out;
     std::string cellFilter;

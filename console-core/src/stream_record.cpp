@@ -2,7 +2,7 @@
 
 namespace Pelk::core {
 
-std::string payloadString(std::uint32_t limit, std::uint32_t start, const StreamRecord& record)
+std::string payloadString(std::uint32_t limit, std::uint32_t start, const MatchedRecord& record)
 {
     std::uint32_t i = start;
     const std::uint32_t count = record.payload.size();

@@ -30,7 +30,7 @@ struct StreamFixture {
 TEST(RecordParser, EndlibHasAnEmptyPayload)
 {
     StreamFixture f(StreamBuilder().endlib().bytes());
-    StreamRecord record;
+    MatchedRecord record;
     auto r = RecordParser{Records::ENDLIB}.parse(f.at(0), f.end(), record);
     EXPECT_TRUE(r.matched);
     EXPECT_EQ(r.end.offset, 4);
@@ -41,7 +41,7 @@ TEST(RecordParser, EndlibHasAnEmptyPayload)
 TEST(RecordParser, NamesEndAtNulOrPayloadEnd)
 {
     StreamFixture full(StreamBuilder().record(Records::LIBNAME, {'A', 'B', 'C', 'D', 'E', 'F'}).bytes());
-    StreamRecord record;
+    MatchedRecord record;
     ASSERT_TRUE(RecordParser{Records::LIBNAME}.parse(full.at(0), full.end(), record).matched);
     EXPECT_EQ(payloadString(0xFFFFFFFF, 0, record), "ABCDEF");
     EXPECT_EQ(payloadString(4, 2, record), "CD");
@@ -54,7 +54,7 @@ TEST(RecordParser, NamesEndAtNulOrPayloadEnd)
 TEST(RecordParser, OtherCodeFailsWhereItWasTried)
 {
     StreamFixture f(StreamBuilder().endlib().endlib().bytes());
-    StreamRecord record;
+    MatchedRecord record;
     ASSERT_TRUE(RecordParser{Records::ENDLIB}.parse(f.at(0), f.end(), record).matched);
     auto r = RecordParser{Records::ENDSTR}.parse(f.at(4), f.end(), record);
     EXPECT_FALSE(r.matched);
@@ -67,7 +67,7 @@ TEST(RecordParser, OtherCodeFailsWhereItWasTried)
 TEST(RecordParser, PayloadCutShortByTheEndFailsAtTheEnd)
 {
     StreamFixture f(StreamBuilder().recordWithLength(Records::XY, 20, {1, 2, 3, 4, 5, 6}).bytes());
-    StreamRecord record;
+    MatchedRecord record;
     auto r = RecordParser{Records::XY}.parse(f.at(0), f.end(), record);
     EXPECT_FALSE(r.matched);
     EXPECT_EQ(r.end.offset, 10);
@@ -78,7 +78,7 @@ TEST(RecordParser, OversizedPayloadsThrow)
 {
     // A length field of 2 asks for ~4 GB; so does any length below 4.
     StreamFixture tiny(StreamBuilder().recordWithLength(Records::XY, 2, Bytes(40000, 0)).bytes());
-    StreamRecord record;
+    MatchedRecord record;
     EXPECT_THROW(RecordParser{Records::XY}.parse(tiny.at(0), tiny.end(), record), const char*);
 
     StreamFixture big(StreamBuilder().recordWithLength(Records::XY, 65535, Bytes(65531, 0)).bytes());
@@ -90,10 +90,29 @@ TEST(RecordParser, OversizedPayloadsThrow)
     EXPECT_EQ(record.payload.size(), 32768u);
 }
 
+// Read in place or copied across the window's edge, a payload is the same bytes.
+TEST(RecordParser, APayloadAcrossTheWindowEdgeIsTheSameBytes)
+{
+    Bytes payload(40);
+    for (std::size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const Bytes xy = StreamBuilder().record(Records::XY, payload).bytes();
+    for (std::int64_t before : {44, 41, 40, 39, 20, 5, 4, 1, 0}) {
+        Bytes bytes(static_cast<std::size_t>(windowSize - before), 0);
+        bytes.insert(bytes.end(), xy.begin(), xy.end());
+        StreamFixture f(bytes);
+        MatchedRecord record;
+        auto r = RecordParser{Records::XY}.parse(f.at(windowSize - before), f.end(), record);
+        ASSERT_TRUE(r.matched) << before;
+        EXPECT_EQ(r.end.offset, windowSize - before + 44);
+        EXPECT_EQ(Bytes(record.payload.data(), record.payload.data() + record.payload.size()), payload) << before;
+    }
+}
+
 TEST(RecordParser, HeaderPastTheEndOfTheFileThrows)
 {
     StreamFixture f(Bytes{0, 4, 4});
-    StreamRecord record;
+    MatchedRecord record;
     EXPECT_THROW(RecordParser{Records::ENDLIB}.parse(f.at(0), f.end(), record), const char*);
     // The type byte differs, so the data type past the end is never read.
     EXPECT_FALSE(RecordParser{Records::ENDSTR}.parse(f.at(0), f.end(), record).matched);
@@ -154,7 +173,7 @@ TEST(Real8, UnitsPairAndOutOfRangeIndex)
 TEST(ReadInt4, ChecksTheWholeIntegerIsInThePayload)
 {
     StreamFixture f(StreamBuilder().int4(Records::XY, {-7, 123456789}).bytes());
-    StreamRecord record;
+    MatchedRecord record;
     ASSERT_TRUE(RecordParser{Records::XY}.parse(f.at(0), f.end(), record).matched);
     EXPECT_EQ(readInt4(record, 0), -7);
     EXPECT_EQ(readInt4(record, 4), 123456789);

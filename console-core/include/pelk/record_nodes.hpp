@@ -65,12 +65,12 @@ inline void copyBytes(PagedFile& file, std::int64_t from, std::size_t n, std::ui
 } // namespace detail
 
 struct RecordParser {
-    using Record = StreamRecord;
+    using Record = MatchedRecord;
     RecordCode code;
 
     // A record of another code leaves `record` as it was: the nodes tried
     // and failed at each record write nothing.
-    ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end, StreamRecord& record) const
+    ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end, MatchedRecord& record) const
     {
         detail::RecordHeader header = detail::readRecordHeader(begin, code, true);
         if (!header.codeMatches)
@@ -87,12 +87,16 @@ struct RecordParser {
             std::int64_t available = std::max<std::int64_t>(0, end.offset - position.offset);
             n = std::min<std::uint64_t>(wanted, static_cast<std::uint64_t>(available));
         }
-        record.payload.resize(n);
-        if (n != 0) {
-            detail::copyBytes(*begin.file, position.offset, n, record.payload.data());
-            position = advance(position, static_cast<std::int64_t>(n));
+        if (n > maxPayload)
+            throw "StaticVector::push_back";
+        const std::uint8_t* bytes = begin.file->peek(position.offset, static_cast<std::int32_t>(n));
+        if (!bytes) {
+            record.copy.resize(n);
+            detail::copyBytes(*begin.file, position.offset, n, record.copy.data());
+            bytes = record.copy.data();
         }
-        return {static_cast<std::int64_t>(n) == payloadLength, position};
+        record.payload = {bytes, static_cast<std::uint32_t>(n)};
+        return {static_cast<std::int64_t>(n) == payloadLength, advance(position, static_cast<std::int64_t>(n))};
     }
 };
 
@@ -103,14 +107,14 @@ struct RecordParser {
 // runs, which is long enough for the action of the node that matched it.
 struct SharedRecordParser {
     RecordCode code;
-    StreamRecord* buffer;
+    MatchedRecord* buffer;
 
     ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end) const
     {
         return RecordParser{code}.parse(begin, end, *buffer);
     }
 
-    const StreamRecord& matchedRecord() const { return *buffer; }
+    const MatchedRecord& matchedRecord() const { return *buffer; }
 };
 
 template <std::size_t N>

@@ -4,7 +4,7 @@
 //
 // Actions provide:
 //   template <RecordCode C, ElementKind K, class Record> void onRecord(const Record&);
-//       Record is FixedRecord<fixedPayloadSize(C)>, or StreamRecord where that is 0.
+//       Record is FixedRecord<fixedPayloadSize(C)>, or MatchedRecord where that is 0.
 //   template <ElementKind K> void onElement();   // the element kind matched
 //   void beginStructure();  void endStructure(bool matched);
 //
@@ -34,7 +34,7 @@ namespace grammar {
 template <class Actions>
 struct Binding {
     Actions* actions;
-    StreamRecord* record;
+    MatchedRecord* record;
 };
 
 template <class Actions, RecordCode Code, ElementKind Kind>
@@ -289,7 +289,7 @@ constexpr auto parseLibrary(Binding<Actions> a)
 // neither the nodes nor a stack frame they are inlined into hold a record.
 template <class Node>
 struct RecordGrammar {
-    std::unique_ptr<StreamRecord> record;
+    std::unique_ptr<MatchedRecord> record;
     Node node;
 
     ParseResult<StreamCursor> parse(StreamCursor begin, StreamCursor end) const { return node.parse(begin, end); }
@@ -299,7 +299,7 @@ struct RecordGrammar {
 template <class Actions>
 auto parseLibrary(Actions* a)
 {
-    auto record = std::make_unique_for_overwrite<StreamRecord>();
+    auto record = std::make_unique_for_overwrite<MatchedRecord>();
     auto node = grammar::parseLibrary(grammar::Binding<Actions>{a, record.get()});
     return RecordGrammar<decltype(node)>{std::move(record), std::move(node)};
 }

@@ -14,10 +14,38 @@ namespace Pelk::core {
 
 inline constexpr std::size_t maxPayload = 32768;
 
+// A record assembled for writing.
 struct StreamRecord {
     std::int32_t payloadLength;
     RecordCode code;
     StaticVector<std::uint8_t, maxPayload> payload;
+};
+
+// Payload bytes that lie elsewhere.
+class PayloadBytes {
+public:
+    PayloadBytes() = default;
+    PayloadBytes(const std::uint8_t* bytes, std::uint32_t count) : bytes(bytes), count(count) {}
+
+    const std::uint8_t* data() const { return bytes; }
+    std::uint32_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    const std::uint8_t& operator[](std::size_t index) const { return bytes[index]; }
+
+private:
+    const std::uint8_t* bytes = nullptr;
+    std::uint32_t count = 0;
+};
+
+// A record read from a file. Its payload is viewed in place in the input
+// window when the record lies whole inside it, and copied only when it
+// crosses the window's edge: either way it is valid until the file is read
+// again, which is as long as the action of the node that matched it runs.
+struct MatchedRecord {
+    std::int32_t payloadLength;
+    RecordCode code;
+    PayloadBytes payload;
+    StaticVector<std::uint8_t, maxPayload> copy;
 };
 
 template <std::size_t N>
@@ -59,7 +87,7 @@ inline void storeInt4(std::uint8_t* to, std::int32_t value)
     to[3] = static_cast<std::uint8_t>(u);
 }
 
-inline std::int32_t readInt4(const StreamRecord& record, std::uint32_t index)
+inline std::int32_t readInt4(const MatchedRecord& record, std::uint32_t index)
 {
     if (std::uint64_t{index} + 3 >= record.payload.size())
         throw "Array::at";
@@ -68,7 +96,7 @@ inline std::int32_t readInt4(const StreamRecord& record, std::uint32_t index)
 
 // The payload from `start` up to the first NUL, the end of the payload or
 // `limit`, whichever comes first.
-std::string payloadString(std::uint32_t limit, std::uint32_t start, const StreamRecord& record);
+std::string payloadString(std::uint32_t limit, std::uint32_t start, const MatchedRecord& record);
 
 // value = sign * mantissa / 2^56 * 16^(exponent - 64); one rounding to double.
 inline double decodeReal8(const std::uint8_t* bytes)

@@ -15,8 +15,9 @@ bool convertStream(const std::string& cellName, const std::string& inputPath, st
     core::PagedFileHolder file = core::openPagedFile(inputPath);
     core::ParseResult<core::StreamCursor> result;
     {
-        // Declared before the writers so that it is flushed after them.
-        auto text = std::make_unique<TextOutput>(&output);
+        // Declared before the writers so that it is flushed after them. The
+        // text is written behind the conversion unless it shares the console.
+        auto text = std::make_unique<TextOutput>(&output, TextOutput::defaultCapacity, &output != &console);
         TextWriters writers(*text, cellName);
         auto grammar = core::parseLibrary(&writers);
         result = grammar.parse(core::StreamCursor{file.get(), 0}, core::StreamCursor{file.get(), file->size()});

@@ -1,7 +1,10 @@
 #include "pelk/paged_file.hpp"
 
+#include "read_ahead.hpp"
+
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace Pelk::core {
 
@@ -24,13 +27,14 @@ PagedFile::PagedFile(const std::string& path, const FileLibrary& lib)
         throw "Can't open file";
     fileSize = library.pelk_seek(handle, 0, 2);
     windowStart = library.pelk_seek(handle, 0, 0);
-    window = makeWindowBuffer(0);
+    ownWindow = makeWindowBuffer(0);
+    window = ownWindow.get();
     if (windowStart != 0 || fileSize < 0) {
         library.pelk_close(handle);
         throw "Can't open file";
     }
     // A failed first read must not leave a negative count that later reads trust.
-    bytesValid = std::max(0, clampToSize(library.pelk_read(handle, window.get(), windowSize)));
+    bytesValid = std::max(0, clampToSize(library.pelk_read(handle, ownWindow.get(), windowSize)));
 }
 
 // Bytes a growing file gained after the size was taken are not part of it.
@@ -39,16 +43,69 @@ std::int32_t PagedFile::clampToSize(std::int32_t count) const
     return static_cast<std::int32_t>(std::min<std::int64_t>(count, fileSize - windowStart));
 }
 
-PagedFile::~PagedFile() { library.pelk_close(handle); }
+PagedFile::~PagedFile()
+{
+    // The reader thread uses the handle until it is joined.
+    readAhead.reset();
+    library.pelk_close(handle);
+}
+
+bool PagedFile::startReadAhead(std::int64_t position)
+{
+    if (!readAhead && !readAheadFailed) {
+        try {
+            readAhead = std::make_unique<ReadAhead>(library, handle, fileSize, position);
+        } catch (const std::system_error&) {
+            // No thread to be had: every window is read when it is asked for.
+            readAheadFailed = true;
+        }
+    }
+    return readAhead != nullptr;
+}
 
 std::int32_t PagedFile::reloadWindow(std::int64_t position)
 {
+    if (!startReadAhead(position))
+        return readWindow(position);
+    windowStart = position;
+    bytesValid = 0;
+    const ReadAhead::Chunk chunk = readAhead->chunkAt(position);
+    if (chunk.status == ReadAhead::Status::SeekError)
+        throw "file seek error";
+    if (chunk.status == ReadAhead::Status::ReadError)
+        throw "file read error";
+    const auto wanted = static_cast<std::int32_t>(std::min<std::int64_t>(windowSize, fileSize - position));
+    const auto offset = static_cast<std::int32_t>(position - chunk.start);
+    const std::int32_t inChunk = chunk.count - offset;
+    if (inChunk >= wanted) {
+        window = chunk.bytes + offset;
+        bytesValid = wanted;
+        return 0;
+    }
+    // The window runs over the chunk's edge: it is put together in the own
+    // buffer, as far as the next chunk goes.
+    std::memcpy(ownWindow.get(), chunk.bytes + offset, static_cast<std::size_t>(inChunk));
+    std::int32_t valid = inChunk;
+    if (const ReadAhead::Chunk* next = readAhead->nextChunk(); next && next->status == ReadAhead::Status::Read) {
+        const std::int32_t take = std::min(wanted - inChunk, next->count);
+        std::memcpy(ownWindow.get() + inChunk, next->bytes, static_cast<std::size_t>(take));
+        valid += take;
+    }
+    window = ownWindow.get();
+    bytesValid = valid;
+    return 0;
+}
+
+// The window read where it is asked for, with nothing read ahead.
+std::int32_t PagedFile::readWindow(std::int64_t position)
+{
+    window = ownWindow.get();
     windowStart = library.pelk_seek(handle, position, 0);
     if (windowStart != position) {
         bytesValid = 0;
         throw "file seek error";
     }
-    bytesValid = clampToSize(library.pelk_read(handle, window.get(), windowSize));
+    bytesValid = clampToSize(library.pelk_read(handle, ownWindow.get(), windowSize));
     if (bytesValid <= 0) {
         bytesValid = 0;
         throw "file read error";

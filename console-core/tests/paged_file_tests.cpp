@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -73,6 +75,54 @@ TEST(PagedFile, BytesAFileGainsAfterTheOpenAreNeverRead)
     EXPECT_EQ(file.peek(69999, 2), nullptr);
     EXPECT_EQ(file.bytesFrom(69999).size(), 1u);
     EXPECT_EQ(thrownText([&] { file.byteAt(70000); }), "file seek error");
+}
+
+// Far past the first window the file is read ahead in larger chunks; every
+// way of walking it must still see each byte where it lies.
+TEST(PagedFile, EveryWalkSeesEachByteWhereItLies)
+{
+    const std::int64_t size = 3 * 1024 * 1024 + 12345;
+    TemporaryFile input = patterned("walks", static_cast<std::size_t>(size));
+    auto expected = [](std::int64_t i) { return static_cast<std::uint8_t>(i * 7 + 3); };
+    struct Walk {
+        const char* name;
+        std::int64_t step;
+        std::int64_t back;
+    };
+    // Forward by one byte, by an odd stride, by records that are read back a
+    // few bytes at a window edge, and by jumps back past what is kept.
+    for (Walk walk : {Walk{"bytes", 1, 0}, Walk{"stride", 4099, 0}, Walk{"headers", 44, 3}, Walk{"jumps", 700001, 1500000}}) {
+        PagedFile file(input.path());
+        std::int64_t mismatches = 0;
+        for (std::int64_t i = 0; i < size; i += walk.step) {
+            mismatches += file.byteAt(i) != expected(i);
+            if (walk.back != 0 && i >= walk.back)
+                mismatches += file.byteAt(i - walk.back) != expected(i - walk.back);
+            if (auto bytes = file.bytesFrom(i); bytes.back() != expected(i + static_cast<std::int64_t>(bytes.size()) - 1))
+                ++mismatches;
+            if (file.validBytes() != std::min<std::int64_t>(65536, size - file.start()))
+                ++mismatches;
+        }
+        EXPECT_EQ(mismatches, 0) << walk.name;
+        EXPECT_EQ(thrownText([&] { file.byteAt(size); }), "file seek error") << walk.name;
+    }
+}
+
+// A file cut short after the open fails with a read error where its bytes
+// end, however far ahead it was being read.
+TEST(PagedFile, AFileCutShortAfterTheOpenFailsWhereItsBytesEnd)
+{
+    const std::int64_t size = 2 * 1024 * 1024;
+    const std::int64_t cut = 1000003;
+    TemporaryFile input = patterned("cut", static_cast<std::size_t>(size));
+    PagedFile file(input.path());
+    std::filesystem::resize_file(input.path(), static_cast<std::uintmax_t>(cut));
+    for (std::int64_t i = 0; i < cut; i += 1000)
+        ASSERT_EQ(file.byteAt(i), static_cast<std::uint8_t>(i * 7 + 3)) << i;
+    EXPECT_EQ(file.byteAt(cut - 1), static_cast<std::uint8_t>((cut - 1) * 7 + 3));
+    EXPECT_EQ(thrownText([&] { file.byteAt(cut); }), "file read error");
+    EXPECT_EQ(thrownText([&] { file.byteAt(cut + 70000); }), "file read error");
+    EXPECT_EQ(file.byteAt(10), static_cast<std::uint8_t>(10 * 7 + 3));
 }
 
 TEST(PagedFile, MissingFileCannotBeOpened)

@@ -1,5 +1,6 @@
 // Random-access reading of a file through one 64 KB window, so parsers can
 // ask for the byte at any 64-bit offset while the file is read front to back.
+// Past the first window, a reader thread keeps the file read ahead.
 #pragma once
 
 #include "pelk/file_library.hpp"
@@ -14,6 +15,8 @@ namespace Pelk::core {
 inline constexpr std::int32_t windowSize = 65536;
 
 std::unique_ptr<std::uint8_t[]> makeWindowBuffer(std::uint8_t fill);
+
+class ReadAhead;
 
 class PagedFile {
 public:
@@ -38,7 +41,12 @@ public:
         return reloadWindow(position);
     }
 
-    std::uint8_t byteAt(std::int64_t position) { return window[windowOffset(position)]; }
+    // The offset first: a reload moves the window.
+    std::uint8_t byteAt(std::int64_t position)
+    {
+        const std::int32_t offset = windowOffset(position);
+        return window[offset];
+    }
 
     // The n bytes at `position` if the current window holds them all, else
     // null; a cheap first try before windowOffset.
@@ -46,7 +54,7 @@ public:
     {
         std::int64_t index = position - windowStart;
         if (index >= 0 && index + n <= bytesValid)
-            return window.get() + index;
+            return window + index;
         return nullptr;
     }
 
@@ -54,19 +62,26 @@ public:
     std::span<const std::uint8_t> bytesFrom(std::int64_t position)
     {
         std::int32_t index = windowOffset(position);
-        return {window.get() + index, static_cast<std::size_t>(bytesValid - index)};
+        return {window + index, static_cast<std::size_t>(bytesValid - index)};
     }
 
 private:
     std::int32_t reloadWindow(std::int64_t position);
+    std::int32_t readWindow(std::int64_t position);
     std::int32_t clampToSize(std::int32_t count) const;
+    bool startReadAhead(std::int64_t position);
 
     const FileLibrary& library;
     std::int32_t handle;
     std::int64_t fileSize;
     std::int64_t windowStart;
     std::int32_t bytesValid;
-    std::unique_ptr<std::uint8_t[]> window;
+    // The window lies in a chunk read ahead, or, where it runs over a chunk's
+    // edge or nothing is read ahead, in the file's own buffer.
+    const std::uint8_t* window = nullptr;
+    std::unique_ptr<std::uint8_t[]> ownWindow;
+    std::unique_ptr<ReadAhead> readAhead;
+    bool readAheadFailed = false;
 };
 
 using PagedFileHolder = std::unique_ptr<PagedFile>;

@@ -1,0 +1,134 @@
+#include "read_ahead.hpp"
+
+#include <algorithm>
+
+namespace Pelk::core {
+
+ReadAhead::ReadAhead(const FileLibrary& lib, std::int32_t fileHandle, std::int64_t size, std::int64_t position)
+    : library(lib)
+    , handle(fileHandle)
+    , fileSize(size)
+    , nextPosition(position)
+{
+    for (Slot& s : slots)
+        s.buffer = std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize);
+    reader = std::thread([this] { readChunks(); });
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        std::lock_guard lock(mutex);
+        stopped = true;
+    }
+    changed.notify_all();
+    reader.join();
+}
+
+void ReadAhead::readChunks()
+{
+    // Where the handle stands, so that a read straight after the last one
+    // needs no seek; unknown after a failure.
+    std::int64_t handlePosition = -1;
+    std::unique_lock lock(mutex);
+    for (;;) {
+        changed.wait(lock, [this] { return stopped || (!atEnd && filled - kept < chunkCount); });
+        if (stopped)
+            return;
+        const std::uint64_t sequence = filled;
+        const std::uint64_t move = moves;
+        Chunk chunk;
+        chunk.start = nextPosition;
+        chunk.bytes = slot(sequence).buffer.get();
+        const auto wanted = static_cast<std::int32_t>(std::min<std::int64_t>(chunkSize, fileSize - chunk.start));
+        lock.unlock();
+        if (handlePosition != chunk.start && library.pelk_seek(handle, chunk.start, 0) != chunk.start) {
+            chunk.status = Status::SeekError;
+            handlePosition = -1;
+        } else {
+            const int n = library.pelk_read(handle, slot(sequence).buffer.get(), wanted);
+            if (n <= 0) {
+                chunk.status = Status::ReadError;
+                handlePosition = -1;
+            } else {
+                chunk.count = std::min(n, wanted);
+                handlePosition = chunk.start + n;
+            }
+        }
+        lock.lock();
+        if (move != moves)
+            continue;
+        slot(sequence).chunk = chunk;
+        ++filled;
+        nextPosition = chunk.start + chunk.count;
+        atEnd = chunk.status != Status::Read || chunk.count < wanted || nextPosition >= fileSize;
+        changed.notify_all();
+    }
+}
+
+bool ReadAhead::holds(std::uint64_t sequence, std::int64_t position) const
+{
+    const Chunk& c = slots[sequence % chunkCount].chunk;
+    if (c.status != Status::Read)
+        return position == c.start;
+    return position >= c.start && position - c.start < c.count;
+}
+
+const ReadAhead::Chunk& ReadAhead::waitFor(std::uint64_t sequence, std::unique_lock<std::mutex>& lock)
+{
+    changed.wait(lock, [&] { return filled > sequence; });
+    return slot(sequence).chunk;
+}
+
+ReadAhead::Chunk ReadAhead::chunkAt(std::int64_t position)
+{
+    std::unique_lock lock(mutex);
+    for (;;) {
+        for (std::uint64_t s = kept; s < filled; ++s) {
+            if (!holds(s, position))
+                continue;
+            // The chunk before stays, for the few bytes a header straddling
+            // the chunks' edge is read back.
+            if (s > kept + 1) {
+                kept = s - 1;
+                changed.notify_all();
+            }
+            current = s;
+            return slot(s).chunk;
+        }
+        // The next chunk read will hold it: wait for that read, making room
+        // for it if every slot is kept.
+        if (!atEnd && position >= nextPosition && position - nextPosition < chunkSize) {
+            if (filled - kept == chunkCount) {
+                kept = filled - 1;
+                changed.notify_all();
+            }
+            const std::uint64_t next = filled;
+            waitFor(next, lock);
+            continue;
+        }
+        // Anywhere else: drop what was read ahead and read from there.
+        ++moves;
+        kept = filled;
+        nextPosition = position;
+        atEnd = false;
+        changed.notify_all();
+        const std::uint64_t next = filled;
+        current = next;
+        return waitFor(next, lock);
+    }
+}
+
+const ReadAhead::Chunk* ReadAhead::nextChunk()
+{
+    std::unique_lock lock(mutex);
+    const Chunk& last = slot(current).chunk;
+    if (last.status != Status::Read || last.start + last.count >= fileSize)
+        return nullptr;
+    if (filled <= current + 1 && atEnd)
+        return nullptr;
+    following = waitFor(current + 1, lock);
+    return &following;
+}
+
+} // namespace Pelk::core

@@ -75,24 +75,8 @@ std::int32_t PagedFile::reloadWindow(std::int64_t position)
     if (chunk.status == ReadAhead::Status::ReadError)
         throw "file read error";
     const auto wanted = static_cast<std::int32_t>(std::min<std::int64_t>(windowSize, fileSize - position));
-    const auto offset = static_cast<std::int32_t>(position - chunk.start);
-    const std::int32_t inChunk = chunk.count - offset;
-    if (inChunk >= wanted) {
-        window = chunk.bytes + offset;
-        bytesValid = wanted;
-        return 0;
-    }
-    // The window runs over the chunk's edge: it is put together in the own
-    // buffer, as far as the next chunk goes.
-    std::memcpy(ownWindow.get(), chunk.bytes + offset, static_cast<std::size_t>(inChunk));
-    std::int32_t valid = inChunk;
-    if (const ReadAhead::Chunk* next = readAhead->nextChunk(); next && next->status == ReadAhead::Status::Read) {
-        const std::int32_t take = std::min(wanted - inChunk, next->count);
-        std::memcpy(ownWindow.get() + inChunk, next->bytes, static_cast<std::size_t>(take));
-        valid += take;
-    }
-    window = ownWindow.get();
-    bytesValid = valid;
+    window = chunk.bytes + (position - chunk.start);
+    bytesValid = readAhead->contiguousBytes(chunk, position, wanted);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "read_ahead.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Pelk::core {
 
@@ -10,8 +11,9 @@ ReadAhead::ReadAhead(const FileLibrary& lib, std::int32_t fileHandle, std::int64
     , fileSize(size)
     , nextPosition(position)
 {
-    for (Slot& s : slots)
-        s.buffer = std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize);
+    buffers = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{chunkCount} * chunkSize + windowSize);
+    for (int i = 0; i < chunkCount; ++i)
+        slots[i].buffer = buffers.get() + std::size_t{chunkSize} * static_cast<std::size_t>(i);
     reader = std::thread([this] { readChunks(); });
 }
 
@@ -39,20 +41,23 @@ void ReadAhead::readChunks()
         const std::uint64_t move = moves;
         Chunk chunk;
         chunk.start = nextPosition;
-        chunk.bytes = slot(sequence).buffer.get();
+        chunk.bytes = slot(sequence).buffer;
         const auto wanted = static_cast<std::int32_t>(std::min<std::int64_t>(chunkSize, fileSize - chunk.start));
         lock.unlock();
         if (handlePosition != chunk.start && library.pelk_seek(handle, chunk.start, 0) != chunk.start) {
             chunk.status = Status::SeekError;
             handlePosition = -1;
         } else {
-            const int n = library.pelk_read(handle, slot(sequence).buffer.get(), wanted);
+            const int n = library.pelk_read(handle, slot(sequence).buffer, wanted);
             if (n <= 0) {
                 chunk.status = Status::ReadError;
                 handlePosition = -1;
             } else {
                 chunk.count = std::min(n, wanted);
                 handlePosition = chunk.start + n;
+                if (sequence % chunkCount == 0)
+                    std::memcpy(buffers.get() + std::size_t{chunkCount} * chunkSize, chunk.bytes,
+                                static_cast<std::size_t>(std::min(chunk.count, windowSize)));
             }
         }
         lock.lock();
@@ -119,16 +124,19 @@ ReadAhead::Chunk ReadAhead::chunkAt(std::int64_t position)
     }
 }
 
-const ReadAhead::Chunk* ReadAhead::nextChunk()
+std::int32_t ReadAhead::contiguousBytes(const Chunk& chunk, std::int64_t position, std::int32_t wanted)
 {
+    const std::int64_t inChunk = chunk.start + chunk.count - position;
+    if (inChunk >= wanted)
+        return wanted;
     std::unique_lock lock(mutex);
-    const Chunk& last = slot(current).chunk;
-    if (last.status != Status::Read || last.start + last.count >= fileSize)
-        return nullptr;
-    if (filled <= current + 1 && atEnd)
-        return nullptr;
-    following = waitFor(current + 1, lock);
-    return &following;
+    // A chunk that came up short, or the file's end, has nothing after it.
+    if (chunk.count < chunkSize || chunk.start + chunk.count >= fileSize || (filled <= current + 1 && atEnd))
+        return static_cast<std::int32_t>(inChunk);
+    const Chunk& next = waitFor(current + 1, lock);
+    if (next.status != Status::Read || next.start != chunk.start + chunk.count)
+        return static_cast<std::int32_t>(inChunk);
+    return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, inChunk + next.count));
 }
 
 } // namespace Pelk::core

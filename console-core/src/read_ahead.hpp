@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pelk/file_library.hpp"
+#include "pelk/paged_file.hpp"
 
 #include <condition_variable>
 #include <cstdint>
@@ -40,14 +41,17 @@ public:
     // to the reader; a position outside the two kept sends the reader there.
     Chunk chunkAt(std::int64_t position);
 
-    // The chunk after the last one chunkAt gave, for a window that runs over
-    // its end; null when that one came up short.
-    const Chunk* nextChunk();
+    // How many bytes from `position` lie one after another in memory, up to
+    // `wanted`: a window that runs over the end of the chunk chunkAt gave
+    // goes on into the next one, waiting for it to be read. Chunks follow
+    // each other in one buffer, and the start of the first is repeated after
+    // the last, so the bytes are contiguous from chunk to chunk.
+    std::int32_t contiguousBytes(const Chunk& chunk, std::int64_t position, std::int32_t wanted);
 
 private:
     struct Slot {
         Chunk chunk;
-        std::unique_ptr<std::uint8_t[]> buffer;
+        std::uint8_t* buffer = nullptr;
     };
 
     void readChunks();
@@ -61,6 +65,8 @@ private:
 
     std::mutex mutex;
     std::condition_variable changed;
+    // The chunks, then a copy of the first window's worth of the first chunk.
+    std::unique_ptr<std::uint8_t[]> buffers;
     Slot slots[chunkCount];
     // Sequences [kept, filled) are read and not given back; the reader
     // reads `filled` next, at `nextPosition`, while fewer than chunkCount are kept.
@@ -72,7 +78,6 @@ private:
     std::uint64_t moves = 0;
     bool stopped = false;
     bool atEnd = false;
-    Chunk following;
     std::thread reader;
 };
 

@@ -54,10 +54,17 @@ void writeDateStamps(TextOutput& out, const std::uint8_t* payload)
     writeStamp(out, payload + 12);
 }
 
-void writeReal(TextOutput& out, double value)
+void RealTexts::write(TextOutput& out, const std::uint8_t* real)
 {
-    char* p = out.reserve(40);
-    out.commit(core::formatReal(value, p));
+    std::uint64_t key;
+    std::memcpy(&key, real, sizeof key);
+    // Fibonacci hashing: the top bits of the product mix all eight bytes.
+    Entry& entry = entries[(key * 0x9E3779B97F4A7C15u) >> (64 - indexBits)];
+    if (entry.length == 0 || entry.key != key) {
+        entry.key = key;
+        entry.length = static_cast<std::uint8_t>(core::formatReal(core::decodeReal8(real), entry.text));
+    }
+    out.append(std::string_view(entry.text, entry.length));
 }
 
 void writeName(TextOutput& out, const StreamRecord& record)

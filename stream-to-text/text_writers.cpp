@@ -6,6 +6,7 @@
 #include "pelk/rectangle.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 
 namespace Pelk::brenmo {
@@ -35,15 +36,13 @@ void writeStamp(TextOutput& out, const std::uint8_t* six)
     writePadded(out, core::readInt2(six + 10));
 }
 
-// " x y" from the 8 bytes of one point, at most 24 characters.
-char* writePoint(char* p, const std::uint8_t* point)
+// " x y" from the 8 bytes of one point; stores into at most 24 bytes.
+[[gnu::always_inline]] inline char* writePoint(char* p, const std::uint8_t* point)
 {
-    std::int32_t x = core::readInt4(point);
-    std::int32_t y = core::readInt4(point + 4);
-    *p++ = ' ';
-    p = writeSigned(p, x);
-    *p++ = ' ';
-    return writeSigned(p, y);
+    *p = ' ';
+    p = writeSigned(p + 1, core::readInt4(point));
+    *p = ' ';
+    return writeSigned(p + 1, core::readInt4(point + 4));
 }
 
 } // namespace
@@ -55,10 +54,17 @@ void writeDateStamps(TextOutput& out, const std::uint8_t* payload)
     writeStamp(out, payload + 12);
 }
 
-void writeReal(TextOutput& out, double value)
+void RealTexts::write(TextOutput& out, const std::uint8_t* real)
 {
-    char* p = out.reserve(40);
-    out.commit(core::formatReal(value, p));
+    std::uint64_t key;
+    std::memcpy(&key, real, sizeof key);
+    // Fibonacci hashing: the top bits of the product mix all eight bytes.
+    Entry& entry = entries[(key * 0x9E3779B97F4A7C15u) >> (64 - indexBits)];
+    if (entry.length == 0 || entry.key != key) {
+        entry.key = key;
+        entry.length = static_cast<std::uint8_t>(core::formatReal(core::decodeReal8(real), entry.text));
+    }
+    out.append(std::string_view(entry.text, entry.length));
 }
 
 void writeName(TextOutput& out, const MatchedRecord& record)
@@ -82,16 +88,18 @@ void writeSlots(TextOutput& out, const MatchedRecord& record)
 void writeXY(TextOutput& out, const MatchedRecord& record)
 {
     const std::uint32_t n = record.payload.size();
+    const std::uint8_t* const payload = record.payload.data();
     if (n == 8) {
-        out.append(" \t(");
-        std::int32_t x = core::readInt4(record, 0);
-        appendInt(out, x);
-        out.append(' ');
-        appendInt(out, core::readInt4(record, 4));
-        out.append(')');
+        char* const start = out.reserve(3 + 23 + 1);
+        std::memcpy(start, " \t(", 3);
+        char* p = writeSigned(start + 3, core::readInt4(payload));
+        *p = ' ';
+        p = writeSigned(p + 1, core::readInt4(payload + 4));
+        *p++ = ')';
+        out.commit(static_cast<std::size_t>(p - start));
         return;
     }
-    const std::span<const std::uint8_t> xy(record.payload.data(), n);
+    const std::span<const std::uint8_t> xy(payload, n);
     if (core::isAxisRectangle(xy)) {
         core::RectangleBounds b = core::axisRectangleBounds(xy);
         char* const start = out.reserve(64);
@@ -113,30 +121,35 @@ void writeXY(TextOutput& out, const MatchedRecord& record)
     appendUnsigned(out, n / 8);
     out.append(" (");
     // Points go straight into the output buffer, a bounded batch at a time.
-    constexpr std::uint32_t batch = 1024;
+    // A batch holds whole lines of four, so only a line's start needs a test.
+    constexpr std::uint32_t perLine = 4;
+    constexpr std::uint32_t batch = 256 * perLine;
     constexpr std::size_t perPoint = 3 + 24;
     const std::uint32_t points = n / 8;
-    const std::uint8_t* payload = record.payload.data();
+    const std::uint8_t* point = payload;
     for (std::uint32_t k = 0; k < points;) {
-        const std::uint32_t stop = static_cast<std::uint32_t>(std::min<std::uint64_t>(points, k + batch));
+        const std::uint32_t stop = std::min(points - k, batch) + k;
         char* const start = out.reserve((stop - k) * perPoint);
         char* p = start;
-        for (; k < stop; ++k) {
+        while (k < stop) {
             if (k > 0) {
-                *p++ = ',';
-                if (k % 4 == 0) {
-                    *p++ = '\n';
-                    *p++ = '\t';
-                }
+                std::memcpy(p, ",\n\t", 3);
+                p += 3;
             }
-            p = writePoint(p, payload + 8 * std::size_t{k});
+            const std::uint32_t lineEnd = std::min(stop - k, perLine) + k;
+            p = writePoint(p, point);
+            point += 8;
+            for (++k; k < lineEnd; ++k, point += 8) {
+                *p = ',';
+                p = writePoint(p + 1, point);
+            }
         }
         out.commit(static_cast<std::size_t>(p - start));
     }
     if (n % 8 != 0) {
         // An incomplete last point gets its separators, then cannot be read.
         if (points > 0)
-            out.append(points % 4 == 0 ? ",\n\t" : ",");
+            out.append(points % perLine == 0 ? ",\n\t" : ",");
         throw "Array::at";
     }
     out.append(')');

@@ -36,10 +36,28 @@ inline void appendUnsigned(TextOutput& out, std::uint32_t value)
 }
 
 void writeDateStamps(TextOutput& out, const std::uint8_t* payload);
-void writeReal(TextOutput& out, double value);
 void writeName(TextOutput& out, const MatchedRecord& record);
 void writeSlots(TextOutput& out, const MatchedRecord& record);
 void writeXY(TextOutput& out, const MatchedRecord& record);
+
+// The text of 8-byte reals by their bytes. A library holds few distinct
+// reals (units, magnifications, angles) but repeats them in every
+// reference, so most are a copy rather than a decimal conversion. A small
+// direct-mapped table keeps the memory fixed; a collision only converts
+// again.
+class RealTexts {
+public:
+    void write(TextOutput& out, const std::uint8_t* real);
+
+private:
+    static constexpr int indexBits = 6;
+    struct Entry {
+        std::uint64_t key = 0;
+        std::uint8_t length = 0; // 0: empty
+        char text[32];
+    };
+    Entry entries[std::size_t{1} << indexBits];
+};
 
 class TextWriters {
 public:
@@ -79,11 +97,11 @@ public:
             writeDateStamps(out, payload);
             out.append(Code == BGNLIB ? "]" : "]  ");
         } else if constexpr (kind == ValueKind::Real8) {
-            writeReal(out, core::decodeReal8(payload));
+            reals.write(out, payload);
         } else if constexpr (kind == ValueKind::Real8Pair) {
-            writeReal(out, core::decodeReal8At(0, record.payload));
+            reals.write(out, payload);
             out.append(' ');
-            writeReal(out, core::decodeReal8At(8, record.payload));
+            reals.write(out, payload + 8);
         } else if constexpr (kind == ValueKind::Points) {
             writeXY(out, record);
         } else if constexpr (kind == ValueKind::NameSlots) {
@@ -111,6 +129,7 @@ private:
 
     TextOutput& out;
     std::string cellFilter;
+    RealTexts reals;
 
     // Alive for one structure while a filter is in force.
     struct FilterStreams {

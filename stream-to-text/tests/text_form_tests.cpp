@@ -1,9 +1,14 @@
 #include "conversion_fixture.hpp"
 
+#include "pelk/real_format.hpp"
 #include "pelk/record_codes.hpp"
+#include "pelk/stream_record.hpp"
 
+#include <array>
 #include <climits>
+#include <cstring>
 #include <functional>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +133,33 @@ TEST(TextForm, CoordinateForms)
                                 "\n   BOUNDARY 1 0\n\tXY 6 ( 0 0, 10 0, 10 10, 0 10,\n\t 0 20, 5 5)\n   ;"
                                 "\n   BOUNDARY 1 0\n\tXY 0 ()\n   ;"
                                 "\n   PATH 1 0\n\tRECT (0 0, 7 3)\n   ;"));
+}
+
+// Reals are printed from a table of earlier texts by their bytes: every use,
+// whether first, repeated or after its slot went to another value, must read
+// as its own value. All-zero bytes come first, as an empty slot's key.
+TEST(TextForm, EachRealPrintsItsOwnValueHoweverOftenItRepeats)
+{
+    std::mt19937_64 random(11);
+    std::vector<std::array<std::uint8_t, 8>> reals{{}, {0x80}, {0x41, 0x10}, {0xC1, 0x10}, {0x41, 0x10, 0, 0, 0, 0, 0, 1}};
+    while (reals.size() < 300) {
+        std::uint64_t bits = random();
+        std::array<std::uint8_t, 8> r;
+        std::memcpy(r.data(), &bits, r.size());
+        reals.push_back(r);
+    }
+    std::string expected;
+    auto b = libraryWith([&](StreamBuilder& b) {
+        for (int round = 0; round < 3; ++round) {
+            for (const auto& r : reals) {
+                b.record(SREF).text(SNAME, "S").int2(STRANS, {0}).record(MAG, {r.begin(), r.end()});
+                b.xy({{0, 0}}).endel();
+                expected += "\n   SREF S STRANS=0 M=" + Pelk::core::formatReal(Pelk::core::decodeReal8(r.data()))
+                          + " \t(0 0)\n   ;";
+            }
+        }
+    });
+    expectConverted(b, textWith(expected));
 }
 
 TEST(TextForm, NamesAreWrittenAsStored)

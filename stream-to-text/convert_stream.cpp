@@ -9,6 +9,18 @@
 
 namespace Pelk::brenmo {
 
+namespace {
+
+// Inlined whole, the grammar keeps the cursor in registers from record to
+// record; left to itself the compiler stops inlining the record nodes halfway.
+[[gnu::flatten]] core::ParseResult<core::StreamCursor> runTextGrammar(TextWriters& writers, core::StreamCursor begin,
+                                                                      core::StreamCursor end)
+{
+    return core::parseLibrary(&writers).parse(begin, end);
+}
+
+} // namespace
+
 bool convertStream(const std::string& cellName, const std::string& inputPath, std::ostream& output,
                    std::ostream& console)
 {
@@ -19,8 +31,7 @@ bool convertStream(const std::string& cellName, const std::string& inputPath, st
         // text is written behind the conversion unless it shares the console.
         auto text = std::make_unique<TextOutput>(&output, TextOutput::defaultCapacity, &output != &console);
         TextWriters writers(*text, cellName);
-        auto grammar = core::parseLibrary(&writers);
-        result = grammar.parse(core::StreamCursor{file.get(), 0}, core::StreamCursor{file.get(), file->size()});
+        result = runTextGrammar(writers, {file.get(), 0}, {file.get(), file->size()});
     }
     if (!result.matched)
         console << core::parsingFailedLine(20011, "Parsing failed at position ", result.end.offset);

@@ -17,7 +17,13 @@ struct OptionalParser {
     ParseResult<Position> parse(Position begin, Position end) const
     {
         ParseResult<Position> result = node.parse(begin, end);
-        return {true, result.matched ? result.end : begin};
+        // Chosen part by part: a whole position picked by one condition is
+        // copied through memory, which stalls the next read of it.
+        if (!result.matched) {
+            result.matched = true;
+            result.end = begin;
+        }
+        return result;
     }
 };
 

@@ -12,6 +12,8 @@
 #include "pelk/text_nodes.hpp"
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -66,13 +68,65 @@ constexpr BoundedCaptureParser<Node> captureText(Node node, BoundedText* target)
 using core::ScanOutcome;
 using core::WindowBytes;
 
+// core::isBlank without the load of its table: the blanks are space, TAB,
+// LF and CR.
+constexpr bool isTextBlank(std::uint8_t c)
+{
+    constexpr std::uint64_t blanks = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t')
+                                   | (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\r');
+    return c <= ' ' && ((blanks >> c) & 1) != 0;
+}
+
 // Moves `p` past blanks; false when the window ends before a non-blank and
 // the parse does not end there.
 inline bool skipWindowBlanks(const std::uint8_t*& p, const WindowBytes& bytes)
 {
-    while (p != bytes.last && core::isBlank(*p))
+    while (p != bytes.last && isTextBlank(*p))
         ++p;
     return !bytes.ranOut(p);
+}
+
+// Eight text bytes less '0' each, first byte lowest: how many of them from
+// the first on are digits.
+inline int countDigitBytes(std::uint64_t lessZeros)
+{
+    // A byte is not a digit when taking '0' wrapped it or it is 10 or more.
+    std::uint64_t stops = (lessZeros | (lessZeros + 0x7676767676767676)) & 0x8080808080808080;
+    return stops == 0 ? 8 : std::countr_zero(stops) / 8;
+}
+
+// The number that eight digit values, first byte lowest, write in decimal.
+inline std::uint64_t eightDigitsValue(std::uint64_t digits)
+{
+    digits = (digits * 2561) >> 8;
+    digits = ((digits & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((digits & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+// Accumulates the digits from `q` into `value`, wrapping in Unsigned, and
+// returns the first byte that is not one. Eight bytes at a time where the
+// window holds them: the length of a number is hard to predict, a branch
+// per digit costs more than the arithmetic.
+template <class Unsigned>
+inline const std::uint8_t* scanWindowDigits(const std::uint8_t* q, const std::uint8_t* last, Unsigned& value)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (last - q >= 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, q, 8);
+            chunk -= 0x3030303030303030;
+            int n = countDigitBytes(chunk);
+            if (n == 0)
+                return q;
+            value = static_cast<Unsigned>(eightDigitsValue(chunk << (64 - 8 * n)));
+            if (n < 8)
+                return q + n;
+            q += 8;
+        }
+    }
+    for (; q != last && core::isDigit(*q); ++q)
+        value = static_cast<Unsigned>(value * 10u + (*q - '0'));
+    return q;
 }
 
 // An integer as core::IntParser reads it: [blanks '-'] [blanks '+'] digits,
@@ -97,9 +151,7 @@ inline ScanOutcome scanWindowInt(const std::uint8_t*& p, const WindowBytes& byte
         ++digits;
     }
     Unsigned accumulated = 0;
-    const std::uint8_t* q = digits;
-    for (; q != bytes.last && core::isDigit(*q); ++q)
-        accumulated = static_cast<Unsigned>(accumulated * 10u + (*q - '0'));
+    const std::uint8_t* q = scanWindowDigits(digits, bytes.last, accumulated);
     if (bytes.ranOut(q))
         return ScanOutcome::undecided;
     if (q == digits) {

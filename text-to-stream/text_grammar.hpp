@@ -52,6 +52,10 @@ struct TextValues {
     BoundedText text;
     BoundedText structureName;
     core::StreamRecord listRecord;
+    // The one buffer of the records built by writesBuffered: a 32 KB record
+    // on the stack per rule adds up to more stack than a program has once
+    // the rules are inlined into each other.
+    core::StreamRecord record;
     std::uint32_t listSlots = 0;
     std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     PointBuffer points;
@@ -105,9 +109,8 @@ template <class Node, class Fill>
 constexpr auto writesBuffered(Node node, RecordCode code, TextValues* v, Fill fill)
 {
     return action(node, [code, v, fill](Cursor, Cursor) {
-        StreamRecord record;
-        fill(startRecord(record, code));
-        writeRecord(*v->currentOutput, record);
+        fill(startRecord(v->record, code));
+        writeRecord(*v->currentOutput, v->record);
     });
 }
 

@@ -15,26 +15,47 @@ void storeHeader(std::uint8_t* header, core::RecordCode code, std::size_t count)
     header[3] = core::dataType(code);
 }
 
-template <std::size_t N>
-void writeFixedRecord(RecordOutput& output, const core::FixedRecord<N>& record)
+// Records this short are built in the output's own buffer, which any
+// output has room for.
+constexpr std::size_t inPlaceLimit = 28;
+
+std::uint8_t* reserveBytes(RecordOutput& output, std::size_t n)
 {
-    std::uint8_t bytes[N + 4];
-    storeHeader(bytes, record.code, N);
-    std::memcpy(bytes + 4, record.payload.data(), N);
-    output.write(bytes, N + 4);
+    return reinterpret_cast<std::uint8_t*>(output.reserve(n));
 }
 
 template <std::size_t N>
-void pushBytes(core::StreamRecord& record, const std::uint8_t (&bytes)[N])
+void writeFixedRecord(RecordOutput& output, const core::FixedRecord<N>& record)
 {
-    for (std::uint8_t b : bytes)
-        record.payload.push_back(b);
+    static_assert(N + 4 <= inPlaceLimit);
+    std::uint8_t* bytes = reserveBytes(output, N + 4);
+    storeHeader(bytes, record.code, N);
+    std::memcpy(bytes + 4, record.payload.data(), N);
+    output.commit(N + 4);
+}
+
+// Room for `n` more payload bytes; past a record's capacity it throws as
+// push_back does.
+std::uint8_t* growPayload(core::StreamRecord& record, std::size_t n)
+{
+    std::size_t size = record.payload.size();
+    record.payload.resize(size + n);
+    return record.payload.data() + size;
 }
 
 } // namespace
 
 void writeRecordBytes(RecordOutput& output, core::RecordCode code, const std::uint8_t* payload, std::size_t count)
 {
+    if (count + 4 <= inPlaceLimit) {
+        std::uint8_t* bytes = reserveBytes(output, count + 4);
+        storeHeader(bytes, code, count);
+        // memcpy must not see the null payload of an empty record.
+        if (count > 0)
+            std::memcpy(bytes + 4, payload, count);
+        output.commit(count + 4);
+        return;
+    }
     std::uint8_t header[4];
     storeHeader(header, code, count);
     output.write(header, 4);
@@ -48,24 +69,14 @@ void writeRecord(RecordOutput& output, core::StreamRecord& record)
     writeRecordBytes(output, record.code, record.payload.data(), record.payload.size());
 }
 
-void pushInt2(core::StreamRecord& record, std::int16_t value)
-{
-    std::uint8_t bytes[2];
-    core::storeInt2(bytes, value);
-    pushBytes(record, bytes);
-}
+void pushInt2(core::StreamRecord& record, std::int16_t value) { core::storeInt2(growPayload(record, 2), value); }
 
-void pushInt4(core::StreamRecord& record, std::int32_t value)
-{
-    std::uint8_t bytes[4];
-    core::storeInt4(bytes, value);
-    pushBytes(record, bytes);
-}
+void pushInt4(core::StreamRecord& record, std::int32_t value) { core::storeInt4(growPayload(record, 4), value); }
 
 void pushString(core::StreamRecord& record, std::string_view text)
 {
-    for (char c : text)
-        record.payload.push_back(static_cast<std::uint8_t>(c));
+    if (!text.empty())
+        std::memcpy(growPayload(record, text.size()), text.data(), text.size());
     if (text.size() % 2 != 0)
         record.payload.push_back(0);
 }

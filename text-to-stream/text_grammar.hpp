@@ -22,7 +22,14 @@ struct PointBuffer {
     std::uint8_t payload[core::maxPayload];
 
     void clear() { count = 0; }
-    void append(std::int32_t x, std::int32_t y);
+    void append(std::int32_t x, std::int32_t y)
+    {
+        if (count < capacity) {
+            core::storeInt4(payload + count * 8, x);
+            core::storeInt4(payload + count * 8 + 4, y);
+        }
+        ++count;
+    }
     // Writes the XY record; more points than one record holds are thrown
     // as the record buffer's overflow.
     void write(RecordOutput& output) const;
@@ -45,6 +52,10 @@ struct TextValues {
     BoundedText text;
     BoundedText structureName;
     core::StreamRecord listRecord;
+    // The one buffer of the records built by writesBuffered: a 32 KB record
+    // on the stack per rule adds up to more stack than a program has once
+    // the rules are inlined into each other.
+    core::StreamRecord record;
     std::uint32_t listSlots = 0;
     std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     PointBuffer points;
@@ -98,9 +109,8 @@ template <class Node, class Fill>
 constexpr auto writesBuffered(Node node, RecordCode code, TextValues* v, Fill fill)
 {
     return action(node, [code, v, fill](Cursor, Cursor) {
-        StreamRecord record;
-        fill(startRecord(record, code));
-        writeRecord(*v->currentOutput, record);
+        fill(startRecord(v->record, code));
+        writeRecord(*v->currentOutput, v->record);
     });
 }
 
@@ -153,6 +163,14 @@ constexpr CoordinatesParser parseTextXY(TextValues* v) { return {v}; }
 // parseTextListPoint: blanks, INT4 x, blanks, INT4 y; the point is added to
 // the record's points when both matched.
 struct ListPointParser {
+    TextValues* v;
+
+    TextResult parse(Cursor begin, Cursor end) const;
+};
+
+// list(ListPointParser{v}, ',', 0, unbounded), reading as many points as the
+// window holds in one loop.
+struct PointListParser {
     TextValues* v;
 
     TextResult parse(Cursor begin, Cursor end) const;
@@ -212,9 +230,8 @@ constexpr auto parseTextSref(TextValues* v)
 
 constexpr auto parseTextAref(TextValues* v)
 {
-    auto colrowText = sequence(matchKeyword(recordKeyword<Records::COLROW>), skipBlanks(), matchLiteral("="),
-                               skipBlanks(), parseInt2(&v->int2), skipBlanks(), matchChar(':'), skipBlanks(),
-                               parseInt2(&v->int2Second));
+    auto colrowText = sequence(matchKeyword(recordKeyword<Records::COLROW>), matchBlankedChar('='),
+                               parseBlankedInt2(&v->int2), matchBlankedChar(':'), parseBlankedInt2(&v->int2Second));
     auto colrow = writesBuffered(colrowText, Records::COLROW, v, [v](StreamRecord& r) {
         pushInt2(r, v->int2);
         pushInt2(r, v->int2Second);
@@ -229,7 +246,7 @@ constexpr auto parseTextText(TextValues* v)
     auto presentation =
         writesInt2(matchAssignInt2(recordKeyword<Records::PRESENTATION>, &v->int2), Records::PRESENTATION, v);
     auto string = writesText(
-        sequence(skipBlanks(), matchChar('"'), captureText(matchQuotedText(), &v->text), matchChar('"')),
+        sequence(matchBlankedChar('"'), captureText(matchQuotedText(), &v->text), matchChar('"')),
         Records::STRING, v);
     return sequence(matchKeywordRecord<Records::TEXT>(v), parseElementFlags(v), parseTextLayer(v), texttype,
                     optional(presentation), optional(parseTextPathtype(v)), optional(parseTextWidth(v)),
@@ -365,7 +382,7 @@ constexpr auto parseTextNameList(std::uint32_t minimumSlots, TextValues* v)
 
 constexpr auto parseTextLibSecur(TextValues* v)
 {
-    auto item = action(sequence(skipBlanks(), parseInt2(&v->int2)),
+    auto item = action(parseBlankedInt2(&v->int2),
                        [v](Cursor, Cursor) { pushInt2(v->listRecord, v->int2); });
     return matchListLine<Records::LIBSECUR>(
         item, [v](Cursor, Cursor) { writeRecord(*v->currentOutput, v->listRecord); }, v);
@@ -373,7 +390,7 @@ constexpr auto parseTextLibSecur(TextValues* v)
 
 constexpr auto parseTextFormat(TextValues* v)
 {
-    auto format = writesInt2(sequence(matchKeyword(recordKeyword<Records::FORMAT>), skipBlanks(), parseInt2(&v->int2)),
+    auto format = writesInt2(sequence(matchKeyword(recordKeyword<Records::FORMAT>), parseBlankedInt2(&v->int2)),
                              Records::FORMAT, v);
     auto mask = writesText(sequence(matchKeyword(recordKeyword<Records::MASK>), skipBlanks(), captureWord(&v->text)),
                            Records::MASK, v);
@@ -383,11 +400,11 @@ constexpr auto parseTextFormat(TextValues* v)
 
 constexpr auto parseTextLibraryHeader(TextValues* v)
 {
-    auto version = writesInt2(sequence(matchKeyword(recordKeyword<Records::HEADER>), skipBlanks(), parseInt2(&v->int2)),
+    auto version = writesInt2(sequence(matchKeyword(recordKeyword<Records::HEADER>), parseBlankedInt2(&v->int2)),
                               Records::HEADER, v);
     auto bgnlib = writesStamps(matchDateStamps(recordKeyword<Records::BGNLIB>, &v->stamps), Records::BGNLIB, v);
     auto libdirsize =
-        writesInt2(sequence(matchKeyword(recordKeyword<Records::LIBDIRSIZE>), skipBlanks(), parseInt2(&v->int2)),
+        writesInt2(sequence(matchKeyword(recordKeyword<Records::LIBDIRSIZE>), parseBlankedInt2(&v->int2)),
                    Records::LIBDIRSIZE, v);
     auto srfname =
         writesText(sequence(matchKeyword(recordKeyword<Records::SRFNAME>), skipBlanks(), captureWord(&v->text)),
@@ -397,7 +414,7 @@ constexpr auto parseTextLibraryHeader(TextValues* v)
         writesText(sequence(matchKeyword(recordKeyword<Records::ATTRTABLE>), skipBlanks(), captureWord(&v->text)),
                    Records::ATTRTABLE, v);
     auto generations = writesBufferedInt2(
-        sequence(matchKeyword(recordKeyword<Records::GENERATIONS>), skipBlanks(), parseInt2(&v->int2)),
+        sequence(matchKeyword(recordKeyword<Records::GENERATIONS>), parseBlankedInt2(&v->int2)),
         Records::GENERATIONS, v);
     return sequence(version, bgnlib, optional(libdirsize), optional(srfname), optional(parseTextLibSecur(v)), libname,
                     optional(parseTextNameList<Records::REFLIBS>(2, v)),

@@ -12,9 +12,12 @@
 #include "pelk/text_nodes.hpp"
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace Pelk::calvio {
 
@@ -55,7 +58,218 @@ constexpr BoundedCaptureParser<Node> captureText(Node node, BoundedText* target)
     return {node, target};
 }
 
-constexpr auto matchKeyword(const char* keyword) { return core::sequence(core::skipBlanks(), core::matchLiteral(keyword)); }
+// ---- Tokens read from the window ------------------------------------------
+//
+// Most of a text is keywords and numbers, each after a few blanks. A token
+// node skips the blanks and reads what follows straight from the input
+// window when the window holds all of it, and through the cursor nodes
+// otherwise; both ways give the same result and the same end.
+
+using core::ScanOutcome;
+using core::WindowBytes;
+
+// core::isBlank without the load of its table: the blanks are space, TAB,
+// LF and CR.
+constexpr bool isTextBlank(std::uint8_t c)
+{
+    constexpr std::uint64_t blanks = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t')
+                                   | (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\r');
+    return c <= ' ' && ((blanks >> c) & 1) != 0;
+}
+
+// Moves `p` past blanks; false when the window ends before a non-blank and
+// the parse does not end there.
+inline bool skipWindowBlanks(const std::uint8_t*& p, const WindowBytes& bytes)
+{
+    while (p != bytes.last && isTextBlank(*p))
+        ++p;
+    return !bytes.ranOut(p);
+}
+
+// Eight text bytes less '0' each, first byte lowest: how many of them from
+// the first on are digits.
+inline int countDigitBytes(std::uint64_t lessZeros)
+{
+    // A byte is not a digit when taking '0' wrapped it or it is 10 or more.
+    std::uint64_t stops = (lessZeros | (lessZeros + 0x7676767676767676)) & 0x8080808080808080;
+    return stops == 0 ? 8 : std::countr_zero(stops) / 8;
+}
+
+// The number that eight digit values, first byte lowest, write in decimal.
+inline std::uint64_t eightDigitsValue(std::uint64_t digits)
+{
+    digits = (digits * 2561) >> 8;
+    digits = ((digits & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((digits & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+// Accumulates the digits from `q` into `value`, wrapping in Unsigned, and
+// returns the first byte that is not one. Eight bytes at a time where the
+// window holds them: the length of a number is hard to predict, a branch
+// per digit costs more than the arithmetic.
+template <class Unsigned>
+inline const std::uint8_t* scanWindowDigits(const std::uint8_t* q, const std::uint8_t* last, Unsigned& value)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (last - q >= 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, q, 8);
+            chunk -= 0x3030303030303030;
+            int n = countDigitBytes(chunk);
+            if (n == 0)
+                return q;
+            value = static_cast<Unsigned>(eightDigitsValue(chunk << (64 - 8 * n)));
+            if (n < 8)
+                return q + n;
+            q += 8;
+        }
+    }
+    for (; q != last && core::isDigit(*q); ++q)
+        value = static_cast<Unsigned>(value * 10u + (*q - '0'));
+    return q;
+}
+
+// An integer as core::IntParser reads it: [blanks '-'] [blanks '+'] digits,
+// wrapping in the width of Int; the value is 0 when no digits follow. On a
+// match `p` moves past the digits. Undecided when the window ends too soon
+// to tell.
+template <class Int>
+ScanOutcome scanWindowIntSigns(const std::uint8_t*& p, const WindowBytes& bytes, Int& value);
+
+template <class Int>
+inline ScanOutcome scanWindowInt(const std::uint8_t*& p, const WindowBytes& bytes, Int& value)
+{
+    using Unsigned = std::make_unsigned_t<Int>;
+    // The forms the text writer puts, digits or '-' and digits, are read
+    // here; blanks and '+' before the digits take the longer way.
+    const std::uint8_t* digits = p;
+    bool minus = false;
+    if (p != bytes.last && !core::isDigit(*p)) {
+        if (*p != '-' || p + 1 == bytes.last || !core::isDigit(p[1]))
+            return scanWindowIntSigns(p, bytes, value);
+        minus = true;
+        ++digits;
+    }
+    Unsigned accumulated = 0;
+    const std::uint8_t* q = scanWindowDigits(digits, bytes.last, accumulated);
+    if (bytes.ranOut(q))
+        return ScanOutcome::undecided;
+    if (q == digits) {
+        value = 0;
+        return ScanOutcome::failed;
+    }
+    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
+    p = q;
+    return ScanOutcome::matched;
+}
+
+template <class Int>
+ScanOutcome scanWindowIntSigns(const std::uint8_t*& p, const WindowBytes& bytes, Int& value)
+{
+    using Unsigned = std::make_unsigned_t<Int>;
+    const std::uint8_t* q = p;
+    if (!skipWindowBlanks(q, bytes))
+        return ScanOutcome::undecided;
+    bool minus = q != bytes.last && *q == '-';
+    const std::uint8_t* afterMinus = minus ? q + 1 : p;
+    q = afterMinus;
+    if (!skipWindowBlanks(q, bytes))
+        return ScanOutcome::undecided;
+    const std::uint8_t* digits = q != bytes.last && *q == '+' ? q + 1 : afterMinus;
+    Unsigned accumulated = 0;
+    for (q = digits; q != bytes.last && core::isDigit(*q); ++q)
+        accumulated = static_cast<Unsigned>(accumulated * 10u + (*q - '0'));
+    if (bytes.ranOut(q))
+        return ScanOutcome::undecided;
+    if (q == digits) {
+        value = 0;
+        return ScanOutcome::failed;
+    }
+    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
+    p = q;
+    return ScanOutcome::matched;
+}
+
+// The window form of core::LiteralParser.
+struct LiteralScan {
+    const char* text;
+    std::size_t length;
+
+    ScanOutcome scan(const std::uint8_t*& p, const WindowBytes& bytes) const
+    {
+        // Keywords are short and most tries fail at the first character: a
+        // plain loop beats a call to memcmp.
+        auto available = static_cast<std::size_t>(bytes.last - p);
+        std::size_t n = available < length ? available : length;
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] != static_cast<std::uint8_t>(text[i]))
+                return ScanOutcome::failed;
+        if (n < length)
+            return bytes.toEnd ? ScanOutcome::failed : ScanOutcome::undecided;
+        p += length;
+        return ScanOutcome::matched;
+    }
+    core::LiteralParser cursorNode() const { return core::matchLiteral(text); }
+};
+
+// The window form of core::CharParser.
+struct CharScan {
+    char character;
+
+    ScanOutcome scan(const std::uint8_t*& p, const WindowBytes& bytes) const
+    {
+        if (p == bytes.last)
+            return bytes.toEnd ? ScanOutcome::failed : ScanOutcome::undecided;
+        if (*p != static_cast<std::uint8_t>(character))
+            return ScanOutcome::failed;
+        ++p;
+        return ScanOutcome::matched;
+    }
+    core::CharParser cursorNode() const { return core::matchChar(character); }
+};
+
+// The window form of core::IntParser.
+template <class Int>
+struct IntScan {
+    Int* target;
+
+    ScanOutcome scan(const std::uint8_t*& p, const WindowBytes& bytes) const
+    {
+        return scanWindowInt(p, bytes, *target);
+    }
+    core::IntParser<Int> cursorNode() const { return {target}; }
+};
+
+// sequence(skipBlanks(), what the scan reads), with one look at the window.
+template <class Scan>
+struct BlankedTokenParser {
+    Scan token;
+
+    TextResult parse(StreamCursor begin, StreamCursor end) const
+    {
+        WindowBytes bytes;
+        if (core::windowBytes(begin, end, bytes)) {
+            const std::uint8_t* p = bytes.first;
+            if (skipWindowBlanks(p, bytes)) {
+                const std::uint8_t* q = p;
+                ScanOutcome outcome = token.scan(q, bytes);
+                if (outcome == ScanOutcome::matched)
+                    return {true, core::advance(begin, q - bytes.first)};
+                if (outcome == ScanOutcome::failed)
+                    return {false, core::advance(begin, p - bytes.first)};
+            }
+        }
+        return core::sequence(core::skipBlanks(), token.cursorNode()).parse(begin, end);
+    }
+};
+
+constexpr BlankedTokenParser<LiteralScan> matchKeyword(const char* keyword)
+{
+    return {{keyword, std::char_traits<char>::length(keyword)}};
+}
+constexpr BlankedTokenParser<CharScan> matchBlankedChar(char c) { return {{c}}; }
+constexpr BlankedTokenParser<IntScan<std::int16_t>> parseBlankedInt2(std::int16_t* target) { return {{target}}; }
+constexpr BlankedTokenParser<IntScan<std::int32_t>> parseBlankedInt4(std::int32_t* target) { return {{target}}; }
 
 // The word the text writer puts for a record, without the layout and the
 // punctuation around it in the keyword table ("\n   BOUNDARY" gives
@@ -89,7 +303,7 @@ constexpr auto matchBlankedWord(BoundedText* target) { return core::sequence(cor
 
 constexpr auto matchKeywordChar(const char* keyword, char c)
 {
-    return core::sequence(matchKeyword(keyword), core::skipBlanks(), core::matchChar(c), core::skipBlanks());
+    return core::sequence(matchKeyword(keyword), matchBlankedChar(c), core::skipBlanks());
 }
 
 // A decimal real: [sign] digits ['.' digits] [('e' | 'E') integer]. The
@@ -105,30 +319,32 @@ constexpr RealParser parseReal(double* target) { return {target}; }
 
 constexpr auto matchKeywordInt2(const char* keyword, std::int16_t* target)
 {
-    return core::sequence(matchKeyword(keyword), core::skipBlanks(), core::parseInt2(target));
+    return core::sequence(matchKeyword(keyword), parseBlankedInt2(target));
 }
 
 template <class Number>
 constexpr auto matchAssign(const char* keyword, Number number)
 {
-    return core::sequence(matchKeyword(keyword), core::skipBlanks(), core::matchLiteral("="), core::skipBlanks(),
-                          number);
+    return core::sequence(matchKeyword(keyword), matchBlankedChar('='), number);
 }
 
 constexpr auto matchAssignInt2(const char* keyword, std::int16_t* target)
 {
-    return matchAssign(keyword, core::parseInt2(target));
+    return matchAssign(keyword, parseBlankedInt2(target));
 }
 constexpr auto matchAssignInt4(const char* keyword, std::int32_t* target)
 {
-    return matchAssign(keyword, core::parseInt4(target));
+    return matchAssign(keyword, parseBlankedInt4(target));
 }
-constexpr auto matchAssignReal(const char* keyword, double* target) { return matchAssign(keyword, parseReal(target)); }
+constexpr auto matchAssignReal(const char* keyword, double* target)
+{
+    return matchAssign(keyword, core::sequence(core::skipBlanks(), parseReal(target)));
+}
 
 // A positional number: the space character itself, then blanks, then INT2.
 constexpr auto matchSpacedInt2(std::int16_t* target)
 {
-    return core::sequence(core::matchChar(' '), core::skipBlanks(), core::parseInt2(target));
+    return core::sequence(core::matchChar(' '), parseBlankedInt2(target));
 }
 
 using DateStamps = core::Array<std::int16_t, 12>;

@@ -114,6 +114,47 @@ TEST(MatchDateStamps, AcceptsTheStampsAsWrittenAndNothingLooser)
     }
 }
 
+// Tokens are read from the window when it holds them and through the
+// cursor nodes otherwise; both must give what the nodes give, also where
+// the window's edge falls inside the blanks, the sign or the digits.
+TEST(WindowTokens, ReadAsTheCursorNodesWhereverTheWindowEnds)
+{
+    using namespace Pelk::core;
+    const char* texts[] = {"7",        "1234567",     "12345678",    "123456789,", "-2147483649", "4294967297)",
+                           "-32769",   "99999999999999999999 1", " \t\r\n-5", "- +7",  "+8",  "- 5",
+                           "+ 5",      "-",           " ",           "x",           "BOUNDARY 1", "BOUNDAR",
+                           "BOX",      "\n   BOUNDARY"};
+    for (const char* text : texts) {
+        for (std::int64_t shift = 1; shift < 16; ++shift) {
+            // The text starts `shift` bytes before the end of the first window.
+            std::string filler(static_cast<std::size_t>(windowSize - shift), 'f');
+            TemporaryFile input("window.txt", filler + text);
+            auto file = openPagedFile(input.path());
+            StreamCursor begin{file.get(), windowSize - shift}, end{file.get(), file->size()};
+            std::string where = std::string(text) + " at shift " + std::to_string(shift);
+
+            std::int32_t int4 = -1, wantInt4 = -1;
+            auto got4 = parseBlankedInt4(&int4).parse(begin, end);
+            auto want4 = sequence(skipBlanks(), parseInt4(&wantInt4)).parse(begin, end);
+            EXPECT_EQ(got4.matched, want4.matched) << where;
+            EXPECT_EQ(got4.end.offset, want4.end.offset) << where;
+            EXPECT_EQ(int4, wantInt4) << where;
+
+            std::int16_t int2 = -1, wantInt2 = -1;
+            auto got2 = parseBlankedInt2(&int2).parse(begin, end);
+            auto want2 = sequence(skipBlanks(), parseInt2(&wantInt2)).parse(begin, end);
+            EXPECT_EQ(got2.matched, want2.matched) << where;
+            EXPECT_EQ(got2.end.offset, want2.end.offset) << where;
+            EXPECT_EQ(int2, wantInt2) << where;
+
+            auto gotWord = matchKeyword("BOUNDARY").parse(begin, end);
+            auto wantWord = sequence(skipBlanks(), matchLiteral("BOUNDARY")).parse(begin, end);
+            EXPECT_EQ(gotWord.matched, wantWord.matched) << where;
+            EXPECT_EQ(gotWord.end.offset, wantWord.end.offset) << where;
+        }
+    }
+}
+
 TEST(Words, EndOnlyAtBlanksAndKeepAtMostOneByteMoreThanARecord)
 {
     BoundedText word;

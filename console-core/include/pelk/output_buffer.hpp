@@ -12,53 +12,54 @@
 
 namespace Pelk::core {
 
-class WriteBehind;
-
 class OutputBuffer {
 public:
     static constexpr std::size_t defaultCapacity = std::size_t{1} << 20;
 
-    // With `writeBehind`, a full buffer is written by a thread of its own
-    // while the next one fills: only for an output no one else writes to
-    // while this buffer lives.
-    explicit OutputBuffer(std::ostream* target, std::size_t capacity = defaultCapacity, bool writeBehind = false);
-    ~OutputBuffer();
+    explicit OutputBuffer(std::ostream* target, std::size_t capacity = defaultCapacity)
+        : currentOutput(target), capacity(capacity), buffer(std::make_unique_for_overwrite<char[]>(capacity))
+    {
+    }
+    ~OutputBuffer() { flush(); }
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
     std::ostream* target() const { return currentOutput; }
 
-    // Everything appended so far is in the old target before the switch, so
-    // that its owner may read or drop it at once.
+    // Everything appended so far reaches the old target before the switch.
     void setTarget(std::ostream* target)
     {
         flush();
         currentOutput = target;
     }
 
-    // Everything appended so far is in the target when this returns.
-    void flush();
+    void flush()
+    {
+        if (used > 0)
+            currentOutput->write(buffer.get(), static_cast<std::streamsize>(used));
+        used = 0;
+    }
 
     void append(std::string_view text)
     {
         if (text.size() > capacity - used) {
-            handOff();
+            flush();
             if (text.size() > capacity) {
-                writeNow(text);
+                currentOutput->write(text.data(), static_cast<std::streamsize>(text.size()));
                 return;
             }
         }
         // An empty view may carry a null pointer, which memcpy must not see.
         if (text.empty())
             return;
-        std::memcpy(buffer + used, text.data(), text.size());
+        std::memcpy(buffer.get() + used, text.data(), text.size());
         used += text.size();
     }
 
     void append(char c)
     {
         if (used == capacity)
-            handOff();
+            flush();
         buffer[used++] = c;
     }
 
@@ -69,22 +70,16 @@ public:
     char* reserve(std::size_t n)
     {
         if (capacity - used < n)
-            handOff();
-        return buffer + used;
+            flush();
+        return buffer.get() + used;
     }
     void commit(std::size_t n) { used += n; }
 
 private:
-    // Passes the gathered bytes on, to the writer thread or the target.
-    void handOff();
-    void writeNow(std::string_view text);
-
     std::ostream* currentOutput;
     std::size_t capacity;
     std::size_t used = 0;
-    char* buffer;
-    std::unique_ptr<char[]> storage;
-    std::unique_ptr<WriteBehind> writer;
+    std::unique_ptr<char[]> buffer;
 };
 
 } // namespace Pelk::core

@@ -149,8 +149,10 @@ TEST(CountingGrammar, EveryLayerNumberInOneStructure)
             b.boundary(layer, 0, {{0, 0}, {1, 1}, {2, 0}});
     });
     std::string layers = "-32768";
-    for (int layer = -32767; layer < 32768; ++layer)
-        layers += "," + std::to_string(layer);
+    for (int layer = -32767; layer < 32768; ++layer) {
+        layers += ',';
+        layers += std::to_string(layer);
+    }
     EXPECT_EQ(onlyStructureLine(library), "S layers={" + layers + "} rects=0 polys=65536 flat=0/0 refs={} inst=0\n");
 
     DressilRun run = Pelk::testing::reportOf(library);

@@ -129,13 +129,8 @@ inline const std::uint8_t* scanWindowDigits(const std::uint8_t* q, const std::ui
     return q;
 }
 
-// An integer as core::IntParser reads it: [blanks '-'] [blanks '+'] digits,
-// wrapping in the width of Int; the value is 0 when no digits follow. On a
-// match `p` moves past the digits. Undecided when the window ends too soon
-// to tell.
-template <class Int>
-ScanOutcome scanWindowIntSigns(const std::uint8_t*& p, const WindowBytes& bytes, Int& value);
-
+// An integer as core::IntParser reads it, as core::scanInt does over the
+// window, with a shorter way for the common forms.
 template <class Int>
 inline ScanOutcome scanWindowInt(const std::uint8_t*& p, const WindowBytes& bytes, Int& value)
 {
@@ -146,39 +141,12 @@ inline ScanOutcome scanWindowInt(const std::uint8_t*& p, const WindowBytes& byte
     bool minus = false;
     if (p != bytes.last && !core::isDigit(*p)) {
         if (*p != '-' || p + 1 == bytes.last || !core::isDigit(p[1]))
-            return scanWindowIntSigns(p, bytes, value);
+            return core::scanInt(p, bytes, value);
         minus = true;
         ++digits;
     }
     Unsigned accumulated = 0;
     const std::uint8_t* q = scanWindowDigits(digits, bytes.last, accumulated);
-    if (bytes.ranOut(q))
-        return ScanOutcome::undecided;
-    if (q == digits) {
-        value = 0;
-        return ScanOutcome::failed;
-    }
-    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
-    p = q;
-    return ScanOutcome::matched;
-}
-
-template <class Int>
-ScanOutcome scanWindowIntSigns(const std::uint8_t*& p, const WindowBytes& bytes, Int& value)
-{
-    using Unsigned = std::make_unsigned_t<Int>;
-    const std::uint8_t* q = p;
-    if (!skipWindowBlanks(q, bytes))
-        return ScanOutcome::undecided;
-    bool minus = q != bytes.last && *q == '-';
-    const std::uint8_t* afterMinus = minus ? q + 1 : p;
-    q = afterMinus;
-    if (!skipWindowBlanks(q, bytes))
-        return ScanOutcome::undecided;
-    const std::uint8_t* digits = q != bytes.last && *q == '+' ? q + 1 : afterMinus;
-    Unsigned accumulated = 0;
-    for (q = digits; q != bytes.last && core::isDigit(*q); ++q)
-        accumulated = static_cast<Unsigned>(accumulated * 10u + (*q - '0'));
     if (bytes.ranOut(q))
         return ScanOutcome::undecided;
     if (q == digits) {

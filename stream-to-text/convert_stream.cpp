@@ -27,8 +27,9 @@ bool convertStream(const std::string& cellName, const std::string& inputPath, st
     core::PagedFileHolder file = core::openPagedFile(inputPath);
     core::ParseResult<core::StreamCursor> result;
     {
-        // Declared before the writers so that it is flushed after them.
-        auto text = std::make_unique<TextOutput>(&output);
+        // Declared before the writers so that it is flushed after them. The
+        // text is written behind the conversion unless it shares the console.
+        auto text = std::make_unique<TextOutput>(&output, TextOutput::defaultCapacity, &output != &console);
         TextWriters writers(*text, cellName);
         result = runTextGrammar(writers, {file.get(), 0}, {file.get(), file->size()});
     }

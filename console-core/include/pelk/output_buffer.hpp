@@ -12,54 +12,53 @@
 
 namespace Pelk::core {
 
+class WriteBehind;
+
 class OutputBuffer {
 public:
     static constexpr std::size_t defaultCapacity = std::size_t{1} << 20;
 
-    explicit OutputBuffer(std::ostream* target, std::size_t capacity = defaultCapacity)
-        : currentOutput(target), capacity(capacity), buffer(std::make_unique_for_overwrite<char[]>(capacity))
-    {
-    }
-    ~OutputBuffer() { flush(); }
+    // With `writeBehind`, a full buffer is written by a thread of its own
+    // while the next one fills: only for an output no one else writes to
+    // while this buffer lives.
+    explicit OutputBuffer(std::ostream* target, std::size_t capacity = defaultCapacity, bool writeBehind = false);
+    ~OutputBuffer();
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
     std::ostream* target() const { return currentOutput; }
 
-    // Everything appended so far reaches the old target before the switch.
+    // Everything appended so far is in the old target before the switch, so
+    // that its owner may read or drop it at once.
     void setTarget(std::ostream* target)
     {
         flush();
         currentOutput = target;
     }
 
-    void flush()
-    {
-        if (used > 0)
-            currentOutput->write(buffer.get(), static_cast<std::streamsize>(used));
-        used = 0;
-    }
+    // Everything appended so far is in the target when this returns.
+    void flush();
 
     void append(std::string_view text)
     {
         if (text.size() > capacity - used) {
-            flush();
+            handOff();
             if (text.size() > capacity) {
-                currentOutput->write(text.data(), static_cast<std::streamsize>(text.size()));
+                writeNow(text);
                 return;
             }
         }
         // An empty view may carry a null pointer, which memcpy must not see.
         if (text.empty())
             return;
-        std::memcpy(buffer.get() + used, text.data(), text.size());
+        std::memcpy(buffer + used, text.data(), text.size());
         used += text.size();
     }
 
     void append(char c)
     {
         if (used == capacity)
-            flush();
+            handOff();
         buffer[used++] = c;
     }
 
@@ -70,16 +69,22 @@ public:
     char* reserve(std::size_t n)
     {
         if (capacity - used < n)
-            flush();
-        return buffer.get() + used;
+            handOff();
+        return buffer + used;
     }
     void commit(std::size_t n) { used += n; }
 
 private:
+    // Passes the gathered bytes on, to the writer thread or the target.
+    void handOff();
+    void writeNow(std::string_view text);
+
     std::ostream* currentOutput;
     std::size_t capacity;
     std::size_t used = 0;
-    std::unique_ptr<char[]> buffer;
+    char* buffer;
+    std::unique_ptr<char[]> storage;
+    std::unique_ptr<WriteBehind> writer;
 };
 
 } // namespace Pelk::core

@@ -147,15 +147,7 @@ inline ScanOutcome scanWindowInt(const std::uint8_t*& p, const WindowBytes& byte
     }
     Unsigned accumulated = 0;
     const std::uint8_t* q = scanWindowDigits(digits, bytes.last, accumulated);
-    if (bytes.ranOut(q))
-        return ScanOutcome::undecided;
-    if (q == digits) {
-        value = 0;
-        return ScanOutcome::failed;
-    }
-    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
-    p = q;
-    return ScanOutcome::matched;
+    return core::endIntScan(p, digits, q, minus, accumulated, bytes, value);
 }
 
 // The window form of core::LiteralParser.

@@ -81,6 +81,24 @@ inline bool windowBytes(const StreamCursor& begin, const StreamCursor& end, Wind
 
 enum class ScanOutcome { matched, failed, undecided };
 
+// How an integer scan ends once its digits [digits, q) are read: undecided
+// when the window ran out, failed without digits, else the value under its
+// sign, wrapping in the width of Int, with `p` moved past the digits.
+template <class Int, class Unsigned>
+ScanOutcome endIntScan(const std::uint8_t*& p, const std::uint8_t* digits, const std::uint8_t* q, bool minus,
+                       Unsigned accumulated, const WindowBytes& bytes, Int& value)
+{
+    if (bytes.ranOut(q))
+        return ScanOutcome::undecided;
+    if (q == digits) {
+        value = 0;
+        return ScanOutcome::failed;
+    }
+    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
+    p = q;
+    return ScanOutcome::matched;
+}
+
 // The integer steps of IntParser over window bytes from `p`; on a match `p`
 // moves past the digits. Undecided when the window ends too soon to tell.
 template <class Int>
@@ -107,15 +125,7 @@ ScanOutcome scanInt(const std::uint8_t*& p, const WindowBytes& bytes, Int& value
     Unsigned accumulated = 0;
     for (q = digits; q != bytes.last && isDigit(*q); ++q)
         accumulated = static_cast<Unsigned>(accumulated * 10u + (*q - '0'));
-    if (bytes.ranOut(q))
-        return ScanOutcome::undecided;
-    if (q == digits) {
-        value = 0;
-        return ScanOutcome::failed;
-    }
-    value = static_cast<Int>(minus ? static_cast<Unsigned>(Unsigned{0} - accumulated) : accumulated);
-    p = q;
-    return ScanOutcome::matched;
+    return endIntScan(p, digits, q, minus, accumulated, bytes, value);
 }
 
 template <class Int>

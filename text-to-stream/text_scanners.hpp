@@ -68,20 +68,11 @@ constexpr BoundedCaptureParser<Node> captureText(Node node, BoundedText* target)
 using core::ScanOutcome;
 using core::WindowBytes;
 
-// core::isBlank without the load of its table: the blanks are space, TAB,
-// LF and CR.
-constexpr bool isTextBlank(std::uint8_t c)
-{
-    constexpr std::uint64_t blanks = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t')
-                                   | (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\r');
-    return c <= ' ' && ((blanks >> c) & 1) != 0;
-}
-
 // Moves `p` past blanks; false when the window ends before a non-blank and
 // the parse does not end there.
 inline bool skipWindowBlanks(const std::uint8_t*& p, const WindowBytes& bytes)
 {
-    while (p != bytes.last && isTextBlank(*p))
+    while (p != bytes.last && core::isBlankByte(*p))
         ++p;
     return !bytes.ranOut(p);
 }

@@ -4,9 +4,8 @@ namespace Pelk::core {
 
 void initBlankTable(BlankTable& table)
 {
-    table.fill(0);
-    for (std::uint8_t c : {' ', '\n', '\r', '\t'})
-        table[c] = 1;
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = isBlankByte(static_cast<std::uint8_t>(c)) ? 1 : 0;
 }
 
 namespace {

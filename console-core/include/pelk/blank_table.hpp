@@ -15,4 +15,13 @@ extern const BlankTable& blankTable;
 
 inline bool isBlank(std::uint8_t c) { return blankTable[c] != 0; }
 
+// The same test without the load of the table, for the tightest loops; the
+// table is filled from it.
+constexpr bool isBlankByte(std::uint8_t c)
+{
+    constexpr std::uint64_t blanks = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t')
+                                   | (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\r');
+    return c <= ' ' && ((blanks >> c) & 1) != 0;
+}
+
 } // namespace Pelk::core

@@ -76,8 +76,8 @@ private:
     std::int64_t fileSize;
     std::int64_t windowStart;
     std::int32_t bytesValid;
-    // The window lies in a chunk read ahead, or, where it runs over a chunk's
-    // edge or nothing is read ahead, in the file's own buffer.
+    // The window lies in the chunks read ahead, or, until the reader starts
+    // or where none can be started, in the file's own buffer.
     const std::uint8_t* window = nullptr;
     std::unique_ptr<std::uint8_t[]> ownWindow;
     std::unique_ptr<ReadAhead> readAhead;

@@ -218,6 +218,26 @@ TEST_P(ProgramFrame, AnArgumentTheLineCannotCarryIsAnIncorrectCommandLine)
     }
 }
 
+// Three names are most often a shell pattern's: read as input and output,
+// the first would be converted into the second and destroy it.
+TEST_P(ProgramFrame, AWordAfterTheOutputPathIsAnIncorrectCommandLine)
+{
+    const std::string incorrect = runProgram(GetParam().path, {}).err;
+    std::string victim = path("victim");
+    std::ofstream(victim) << "keep";
+    std::string output = path("out");
+    for (auto args : {std::vector<std::string>{"-q", input, victim, "extra"},
+                      {input, output, victim},
+                      {"-cell=TOP", input, output, "two words"}}) {
+        auto run = runProgram(GetParam().path, args);
+        EXPECT_EQ(run.status, 2) << args.back();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, incorrect);
+        EXPECT_FALSE(fs::exists(output)) << args.back();
+        EXPECT_EQ(readWholeFile(victim), "keep");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(ConsolePrograms, ProgramFrame, ::testing::ValuesIn(programs),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -238,6 +238,39 @@ TEST_P(ProgramFrame, AWordAfterTheOutputPathIsAnIncorrectCommandLine)
     }
 }
 
+// A closed standard descriptor would be handed to the output file, and the
+// lines meant for the console would be written into it.
+TEST_P(ProgramFrame, ClosedStandardDescriptorsLeaveTheOutputAsItIs)
+{
+    // Spoiled at its last record, an input fails once the output is open:
+    // cut short, a stream reads past its end (a line on standard error);
+    // changed, it fails to parse (a line on standard output).
+    std::string changed = inputBytes;
+    changed[changed.size() - 2] = 'X';
+    std::string spoiled = path("spoiled" + fs::path(input).extension().string());
+    std::string output = path("out");
+    for (const std::string& bytes : {inputBytes.substr(0, inputBytes.size() - 2), changed}) {
+        std::ofstream(spoiled, std::ios::binary | std::ios::trunc) << bytes;
+        auto open = runProgram(GetParam().path, {"-q", spoiled, output});
+        const std::string expected = readWholeFile(output);
+        EXPECT_EQ(open.status, 1);
+        EXPECT_NE(open.out + open.err, "");
+        for (const std::string closing : {"<&-", ">&-", "2>&-", "<&- >&- 2>&-"}) {
+            fs::remove(output);
+            auto run = runProgram("/bin/sh", {"-c", "exec \"$0\" \"$@\" " + closing, GetParam().path, "-q", spoiled, output});
+            EXPECT_EQ(run.status, open.status) << closing;
+            EXPECT_EQ(readWholeFile(output), expected) << closing;
+        }
+    }
+    // Nothing written to a closed standard output arrives: that stays a failure.
+    if (!GetParam().outputRequired) {
+        auto run = runProgram("/bin/sh", {"-c", "exec \"$0\" \"$@\" >&-", GetParam().path, "-q", input});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  numbered(GetParam().base + GetParam().unknownNumber, "Unknown exception. No information available."));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(ConsolePrograms, ProgramFrame, ::testing::ValuesIn(programs),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -11,7 +11,8 @@ namespace Pelk::calvio {
 inline constexpr const char* toolName = "calvio";
 
 // Converts the file into records on `output`; a parse failure is reported
-// on `console` with an echo of the input where it happened. Returns whether
+// on `console` with an echo of the input where it happened, its control
+// bytes other than TAB, LF and CR shown as '?'. Returns whether
 // the whole text matched; failures of the file layer and of the record
 // writer are thrown.
 bool convertText(const std::string& cellName, const std::string& inputPath, std::ostream& output,

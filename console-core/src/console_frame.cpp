@@ -113,7 +113,11 @@ bool runOptionGrammar(CommandOptions& options, const char* begin, const char* en
     auto matchOptionalOutput = optional(matchPathArgument(&options.outputPath));
     auto matchArguments = sequence(matchOptions, matchPathArgument(&options.inputPath), matchOptionalOutput);
     auto matchHelpOrArguments = alternative(matchFlagLiteral("-h", &options.help), matchArguments);
-    return matchHelpOrArguments.parse(begin, end).matched;
+    ParseResult<const char*> result = matchHelpOrArguments.parse(begin, end);
+    // A word after the output path is refused, not dropped: a pattern that
+    // the shell expands to three names would otherwise convert the first
+    // into the second. After "-h" nothing more is read.
+    return result.matched && (options.help || skipBlanks().parse(result.end, end).end == end);
 }
 
 std::string errorLine(int number, std::string_view message, int leadingBreaks)

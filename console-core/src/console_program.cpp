@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <fstream>
 
@@ -56,14 +57,45 @@ int convertChecked(const ConsoleProgram& program, const CommandOptions& options,
     return matched ? exitSuccess : exitFailure;
 }
 
+// A closed standard descriptor is the number the next open file gets, and
+// what is meant for the console would then be written into that file. Each
+// closed one is opened on /dev/null; `outputClosed` tells whether standard
+// output was among them. Returns false when one cannot be opened.
+bool openClosedStandardDescriptors(bool& outputClosed)
+{
+    outputClosed = false;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lower ones are open, so a new descriptor takes this number.
+        int opened = ::open("/dev/null", O_RDWR);
+        if (opened != fd) {
+            if (opened >= 0)
+                ::close(opened);
+            return false;
+        }
+        outputClosed = outputClosed || fd == STDOUT_FILENO;
+    }
+    return true;
+}
+
 } // namespace
 
 int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
                       std::ostream& err)
 {
+    bool outputClosed = false;
+    if (!openClosedStandardDescriptors(outputClosed)) {
+        err << errorLine(program.messages.unknownException, "Unknown exception. No information available.");
+        return exitFailure;
+    }
     // Past a file-size limit a write must fail and be reported, not end the
     // process by a signal.
     std::signal(SIGXFSZ, SIG_IGN);
+    // What goes to a closed standard output is lost: a conversion into it
+    // stays a failed one.
+    if (outputClosed)
+        console.setstate(std::ios::badbit);
     CommandOptions options;
     if (!parseCommandLine(options, argc, argv)) {
         writeIncorrectArguments(program, err);

@@ -36,7 +36,7 @@ void expectOptions(const Parsed& p, bool help, bool quiet, bool cellGiven, const
 
 TEST(OptionGrammar, AcceptedForms)
 {
-    auto help = parse({"-h", "x"});
+    auto help = parse({"-h", "x", "y", "z"});
     EXPECT_TRUE(help.matched);
     expectOptions(help, true, false, false, "", "", "");
 
@@ -56,10 +56,6 @@ TEST(OptionGrammar, AcceptedForms)
     EXPECT_TRUE(blank.matched);
     expectOptions(blank, false, false, false, "", "my file.gds", "");
 
-    auto extra = parse({"a.gds", "b.txt", "c"});
-    EXPECT_TRUE(extra.matched);
-    expectOptions(extra, false, false, false, "", "a.gds", "b.txt");
-
     auto literalPrefix = parse({"-quiet"});
     EXPECT_TRUE(literalPrefix.matched);
     expectOptions(literalPrefix, false, true, false, "", "uiet", "");
@@ -68,6 +64,10 @@ TEST(OptionGrammar, AcceptedForms)
 TEST(OptionGrammar, RejectedForms)
 {
     EXPECT_FALSE(parse({}).matched);
+    // Nothing may follow the output path, whatever came before it.
+    for (auto surplus : {std::vector<const char*>{"a.gds", "b.txt", "c"}, {"-q", "-cell=TOP", "a.gds", "b.txt", "c"},
+                         {"a.gds", "b.txt", "my c"}, {"-quiet", "a.gds", "b.txt"}})
+        EXPECT_FALSE(parse(surplus).matched) << surplus.back();
     auto cellOnly = parse({"-cell=TOP"});
     EXPECT_FALSE(cellOnly.matched);
     EXPECT_TRUE(cellOnly.options.cellGiven);

@@ -218,6 +218,58 @@ TEST_P(ProgramFrame, AnArgumentTheLineCannotCarryIsAnIncorrectCommandLine)
     }
 }
 
+// Three names are most often a shell pattern's: read as input and output,
+// the first would be converted into the second and destroy it.
+TEST_P(ProgramFrame, AWordAfterTheOutputPathIsAnIncorrectCommandLine)
+{
+    const std::string incorrect = runProgram(GetParam().path, {}).err;
+    std::string victim = path("victim");
+    std::ofstream(victim) << "keep";
+    std::string output = path("out");
+    for (auto args : {std::vector<std::string>{"-q", input, victim, "extra"},
+                      {input, output, victim},
+                      {"-cell=TOP", input, output, "two words"}}) {
+        auto run = runProgram(GetParam().path, args);
+        EXPECT_EQ(run.status, 2) << args.back();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, incorrect);
+        EXPECT_FALSE(fs::exists(output)) << args.back();
+        EXPECT_EQ(readWholeFile(victim), "keep");
+    }
+}
+
+// A closed standard descriptor would be handed to the output file, and the
+// lines meant for the console would be written into it.
+TEST_P(ProgramFrame, ClosedStandardDescriptorsLeaveTheOutputAsItIs)
+{
+    auto runClosing = [&](const std::string& closing, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-c", "exec \"$0\" \"$@\" " + closing, GetParam().path});
+        return runProgram("/bin/sh", args);
+    };
+    // Its last record spoiled, the input fails to parse once the output is open.
+    std::string spoiled = path("spoiled" + fs::path(input).extension().string());
+    std::string bytes = inputBytes;
+    bytes[bytes.size() - 2] = 'X';
+    std::ofstream(spoiled, std::ios::binary) << bytes;
+    std::string output = path("out");
+    auto open = runProgram(GetParam().path, {"-q", spoiled, output});
+    ASSERT_EQ(open.status, 1);
+    ASSERT_NE(open.out, "");
+    const std::string expected = readWholeFile(output);
+    for (const std::string closing : {"<&-", ">&-", "2>&-", "<&- >&- 2>&-"}) {
+        fs::remove(output);
+        EXPECT_EQ(runClosing(closing, {"-q", spoiled, output}).status, 1) << closing;
+        EXPECT_EQ(readWholeFile(output), expected) << closing;
+    }
+    // Nothing written to a closed standard output arrives: that stays a failure.
+    if (!GetParam().outputRequired) {
+        auto run = runClosing(">&-", {"-q", input});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  numbered(GetParam().base + GetParam().unknownNumber, "Unknown exception. No information available."));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(ConsolePrograms, ProgramFrame, ::testing::ValuesIn(programs),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -8,6 +8,7 @@ namespace {
 
 using namespace Pelk::calvio::testing;
 using Pelk::testing::Point;
+using namespace std::string_literals;
 
 Bytes concat(std::initializer_list<Bytes> parts)
 {
@@ -17,10 +18,14 @@ Bytes concat(std::initializer_list<Bytes> parts)
     return all;
 }
 
-// The console text of a parse failure at `position` of `text`.
+// The console text of a parse failure at `position` of `text`; no control
+// byte but TAB, LF and CR reaches the console.
 std::string failureAt(const std::string& text, std::size_t position)
 {
     std::string echo = text.substr(position, 80);
+    for (char& c : echo)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
+            c = '?';
     return "\n\nERROR[30011] \tParsing failed at or around position " + std::to_string(position) + ":\n" + echo
          + (echo.size() == 80 ? " ... " : "") + "\n";
 }
@@ -126,6 +131,8 @@ TEST(ElementGrammar, FailuresKeepWhatWasWrittenBeforeThem)
                        .text(0x2C06, "abc;"),
                    false);
     expectElements("\n   boundary 1 0 (0 0) ;", records(), false);
+    // Escape sequences and NULs in the echo would reach the terminal.
+    expectElements("\n   BOUNDARY\x1b(0\x1b]0;\x07\0\x7f\x1f\t\r\xc3\xa9\x80 1 0 (0 0) ;"s, records().record(0x0800), false);
     // A blank before a list's comma.
     expectElements("\n   BOUNDARY 1 0\n\tXY 2 ( 0 0 , 1 1)\n   ;", records().record(0x0800).int2(0x0D02, {1}).int2(0x0E02, {0}), false);
     expectElements("\n   BOUNDARY 1 0\n\tXY ( 0 0)\n   ;", records().record(0x0800).int2(0x0D02, {1}).int2(0x0E02, {0}), false);

@@ -34,7 +34,8 @@ std::string buildBanner(const std::string& toolName);
 // Joins the arguments after the program name, quoting those that hold a
 // blank, TAB, LF or CR, and runs the option grammar over the result. An
 // argument the joined line cannot carry as one name (empty, or needing
-// quotes around a double quote) gives no line at all.
+// quotes around a double quote) gives no line at all. The grammar must take
+// the whole line, unless it began with "-h".
 std::optional<std::string> joinArguments(int argc, const char* const* argv);
 bool parseCommandLine(CommandOptions& options, int argc, const char* const* argv);
 bool parseOptions(const std::string& joined, CommandOptions& options);

@@ -40,7 +40,9 @@ struct ConsoleProgram {
     void (*finishOutput)(const std::string& outputPath) = nullptr;
 };
 
-// The whole program: returns the exit status.
+// The whole program: returns the exit status. `console` and `errorOutput`
+// stand for descriptors 1 and 2, which are opened on /dev/null first when
+// they are closed.
 int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
                       std::ostream& errorOutput);
 

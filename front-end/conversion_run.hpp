@@ -26,6 +26,10 @@ int ProgressPosition(double doneBytes, double totalBytes);
 // whole run in seconds.
 QString TimeEstimateText(double doneBytes, double totalBytes, long long elapsedSeconds);
 
+// Where a run stands: 0 idle, 1 a child running, 2 the user asked to abort.
+// The window reads it to keep its controls in step and to refuse closing.
+enum RunState : int { RunIdle = 0, RunRunning = 1, RunAborting = 2 };
+
 // An entry whose child did not convert it, and how that child ended:
 // "exit status 1", "killed by signal 11" or "could not be started".
 struct ConversionFailure {

@@ -2,7 +2,7 @@
 // waited for while the window keeps working, killed on abort.
 #pragma once
 
-#include "vesk_form.hpp"
+#include "conversion_run.hpp"
 
 #include <QString>
 

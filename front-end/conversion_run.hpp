@@ -4,7 +4,11 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The folder part of a path, up to and including its last '/'.
@@ -26,14 +30,51 @@ int ProgressPosition(double doneBytes, double totalBytes);
 // whole run in seconds.
 QString TimeEstimateText(double doneBytes, double totalBytes, long long elapsedSeconds);
 
-// An entry whose child did not convert it, and how that child ended:
-// "exit status 1", "killed by signal 11" or "could not be started".
-struct ConversionFailure {
+// Where a run stands: 0 idle, 1 a child running, 2 the user asked to abort.
+// The window reads it to keep its controls in step and to refuse closing.
+enum RunState : int { RunIdle = 0, RunRunning = 1, RunAborting = 2 };
+
+// Why an entry of a run was not converted. detail holds, by cause: the
+// tool's message or how it ended; the entry the output would have
+// overwritten; why it was skipped; why its tool could not be started; the
+// path of the incomplete output the stopped tool leaves behind.
+struct EntryOutcome {
+    enum Cause { Failed, Refused, Skipped, NotStarted, Aborted };
+    Cause cause;
     QString entry;
-    QString outcome;
+    QString detail;
 };
 
-// The text of the one message that ends a run with failures: how many of the
-// entries the run reached (the whole list, unless it was aborted) failed, then
-// each failed entry with its outcome, one a line.
-QString ConversionFailureText(const std::vector<ConversionFailure>& failures, int entriesInRun);
+// Everything a run did not convert: outcomes in list order, and the entries
+// an abort kept the run from reaching.
+struct RunOutcomes {
+    int entries = 0;
+    std::vector<EntryOutcome> notConverted;
+    int notReached = 0;
+
+    bool allConverted() const { return notConverted.empty() && notReached == 0; }
+};
+
+// The message that ends a run which did not convert everything: text holds
+// the count and the first entries grouped by cause, short enough for any
+// screen; details holds the whole list, and is empty when text already does.
+struct RunReport {
+    QString text;
+    QString details;
+};
+
+RunReport RunReportText(const RunOutcomes& outcomes);
+
+// The files of the list as a run starts, so that an output path can be told
+// apart from every one of them: by the path itself, or as the same file
+// reached through a symbolic or hard link.
+class ListedFiles {
+public:
+    explicit ListedFiles(const std::vector<std::string>& entries);
+    // The index of the entry that outputPath would overwrite, if any.
+    std::optional<std::size_t> EntryNamedBy(const std::string& outputPath) const;
+
+private:
+    std::map<std::string, std::size_t> paths_;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> files_;
+};

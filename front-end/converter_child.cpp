@@ -1,5 +1,7 @@
 #include "converter_child.hpp"
 
+#include "file_list.hpp"
+
 #include <QCoreApplication>
 
 #include <fcntl.h>
@@ -10,7 +12,42 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
+
+void ErrorLineScanner::take(int stream, std::string_view bytes)
+{
+    std::string& line = line_[stream];
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, end);
+        line.append(piece.substr(0, lineLimit - std::min(line.size(), lineLimit)));
+        if (end == std::string_view::npos)
+            return;
+        endLine(stream);
+        bytes.remove_prefix(end + 1);
+    }
+}
+
+void ErrorLineScanner::finish()
+{
+    for (int stream : {0, 1})
+        if (!line_[stream].empty())
+            endLine(stream);
+}
+
+void ErrorLineScanner::endLine(int stream)
+{
+    std::string& line = line_[stream];
+    if (line.starts_with("ERROR[")) {
+        if (line.ends_with('\r'))
+            line.pop_back();
+        last_ = line;
+    }
+    line.clear();
+}
 
 namespace {
 
@@ -26,9 +63,85 @@ int openProcessDescriptor(pid_t pid)
 #endif
 }
 
-// Waits up to 10 ms for the child to end. True once it has ended and been
-// reaped; status then holds its wait status, if that could be read.
-bool waitSlice(pid_t pid, int processDescriptor, ChildEnd& end)
+// The child's standard output and standard error: two pipes whose read ends
+// the window empties without ever waiting on them.
+class ChildOutput {
+public:
+    ChildOutput()
+    {
+        for (int stream : {0, 1}) {
+            int ends[2];
+            if (::pipe2(ends, O_CLOEXEC) != 0) {
+                failure_ = errno;
+                return;
+            }
+            read_[stream] = ends[0];
+            write_[stream] = ends[1];
+            ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+        }
+    }
+    ~ChildOutput()
+    {
+        closeWriteEnds();
+        for (int& end : read_)
+            closeEnd(end);
+    }
+    ChildOutput(const ChildOutput&) = delete;
+    ChildOutput& operator=(const ChildOutput&) = delete;
+
+    int failure() const { return failure_; }
+    int writeEnd(int stream) const { return write_[stream]; }
+    void closeWriteEnds()
+    {
+        for (int& end : write_)
+            closeEnd(end);
+    }
+
+    void addReadEnds(pollfd* ready) const
+    {
+        for (int stream : {0, 1})
+            ready[stream] = {read_[stream], POLLIN, 0};
+    }
+
+    // Reads what waits in both pipes, up to a limit per call so that a child
+    // writing without pause cannot hold the window. A pipe at its end is closed.
+    void drain(ErrorLineScanner& scanner)
+    {
+        std::array<char, 16384> buffer;
+        for (int stream : {0, 1}) {
+            for (std::size_t taken = 0; read_[stream] >= 0 && taken < drainLimit;) {
+                const ssize_t got = ::read(read_[stream], buffer.data(), buffer.size());
+                if (got > 0) {
+                    scanner.take(stream, std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+                    taken += static_cast<std::size_t>(got);
+                } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                    closeEnd(read_[stream]);
+                } else if (errno == EAGAIN) {
+                    break;
+                }
+            }
+        }
+    }
+
+private:
+    static constexpr std::size_t drainLimit = 256 * 1024;
+
+    static void closeEnd(int& end)
+    {
+        if (end >= 0)
+            ::close(end);
+        end = -1;
+    }
+
+    int read_[2] = {-1, -1};
+    int write_[2] = {-1, -1};
+    int failure_ = 0;
+};
+
+// Waits up to 10 ms for the child to end, reading its output meanwhile.
+// True once it has ended and been reaped; status then holds its wait
+// status, if that could be read.
+bool waitSlice(pid_t pid, int processDescriptor, ChildOutput& output, ErrorLineScanner& scanner, ChildEnd& end)
 {
     auto reaped = [&] {
         int status = 0;
@@ -45,15 +158,22 @@ bool waitSlice(pid_t pid, int processDescriptor, ChildEnd& end)
         return result < 0;
     };
     if (processDescriptor >= 0) {
-        pollfd ready{processDescriptor, POLLIN, 0};
-        ::poll(&ready, 1, 10);
+        pollfd ready[3];
+        output.addReadEnds(ready);
+        ready[2] = {processDescriptor, POLLIN, 0};
+        ::poll(ready, 3, 10);
+        output.drain(scanner);
         return reaped();
     }
     for (int nap = 0; nap < 10; ++nap) {
+        output.drain(scanner);
         if (reaped())
             return true;
-        ::usleep(1000);
+        pollfd ready[2];
+        output.addReadEnds(ready);
+        ::poll(ready, 2, 1);
     }
+    output.drain(scanner);
     return reaped();
 }
 
@@ -63,48 +183,58 @@ ChildEnd runConverter(const std::string& toolPath, const std::string& inputPath,
                       RunState& state)
 {
     ChildEnd end;
+    ChildOutput output;
+    if ((end.startError = output.failure()) != 0)
+        return end;
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
-    if (::posix_spawn_file_actions_init(&actions) != 0)
+    if ((end.startError = ::posix_spawn_file_actions_init(&actions)) != 0)
         return end;
-    if (::posix_spawnattr_init(&attributes) != 0) {
+    if ((end.startError = ::posix_spawnattr_init(&attributes)) != 0) {
         ::posix_spawn_file_actions_destroy(&actions);
         return end;
     }
-    bool prepared = true;
-    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-        prepared = prepared
-                   && ::posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
-                                                         fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0) == 0;
+    // The first call that fails names why the child could not start.
+    auto prepare = [&](int result) {
+        if (end.startError == 0)
+            end.startError = result;
+    };
+    prepare(::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0));
+    prepare(::posix_spawn_file_actions_adddup2(&actions, output.writeEnd(0), STDOUT_FILENO));
+    prepare(::posix_spawn_file_actions_adddup2(&actions, output.writeEnd(1), STDERR_FILENO));
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    prepared = prepared && ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0;
+    prepare(::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1));
 #endif
     // The child starts with every signal at its default and none blocked,
     // whatever the window's process has set for itself.
     sigset_t all, none;
     sigfillset(&all);
     sigemptyset(&none);
-    prepared = prepared && ::posix_spawnattr_setsigdefault(&attributes, &all) == 0
-               && ::posix_spawnattr_setsigmask(&attributes, &none) == 0
-               && ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK) == 0;
+    prepare(::posix_spawnattr_setsigdefault(&attributes, &all));
+    prepare(::posix_spawnattr_setsigmask(&attributes, &none));
+    prepare(::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK));
 
     std::string arguments[] = {toolPath, inputPath, outputPath};
     char* argv[] = {arguments[0].data(), arguments[1].data(), arguments[2].data(), nullptr};
     pid_t pid = -1;
-    const bool started = prepared && ::posix_spawn(&pid, argv[0], &actions, &attributes, argv, environ) == 0;
+    if (end.startError == 0)
+        end.startError = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv, environ);
     ::posix_spawnattr_destroy(&attributes);
     ::posix_spawn_file_actions_destroy(&actions);
-    if (!started)
+    if (end.startError != 0)
         return end;
+    // Only the child may hold the write ends, so the pipes end with it.
+    output.closeWriteEnds();
 
     end.kind = ChildEnd::Ended;
     state = RunRunning;
+    ErrorLineScanner scanner;
     const int processDescriptor = openProcessDescriptor(pid);
     bool ended;
-    while (!(ended = waitSlice(pid, processDescriptor, end)) && state != RunAborting)
+    while (!(ended = waitSlice(pid, processDescriptor, output, scanner, end)) && state != RunAborting)
         QCoreApplication::processEvents();
-    if (!ended && !(ended = waitSlice(pid, processDescriptor, end)) && state == RunAborting) {
+    if (!ended && !(ended = waitSlice(pid, processDescriptor, output, scanner, end)) && state == RunAborting) {
         ::kill(pid, SIGKILL);
         end.kind = ChildEnd::Aborted;
     }
@@ -116,27 +246,35 @@ ChildEnd runConverter(const std::string& toolPath, const std::string& inputPath,
     }
     if (processDescriptor >= 0)
         ::close(processDescriptor);
+    // What the child wrote last may still wait in the pipes.
+    output.drain(scanner);
+    scanner.finish();
+    end.errorLine = scanner.lastErrorLine();
     return end;
 }
 
-std::optional<QString> failureOf(const ChildEnd& end)
+std::optional<EntryOutcome> outcomeOf(const ChildEnd& end, const QString& entry, const QString& toolName,
+                                      const QString& outputPath)
 {
     switch (end.kind) {
     case ChildEnd::NotStarted:
-        return QStringLiteral("could not be started");
+        return EntryOutcome{EntryOutcome::NotStarted, entry,
+                            toolName + QStringLiteral(" could not be started: ")
+                                + QString::fromLocal8Bit(std::strerror(end.startError))};
     case ChildEnd::Aborted:
-        return std::nullopt;
+        return EntryOutcome{EntryOutcome::Aborted, entry, outputPath};
     case ChildEnd::Ended:
         break;
     }
-    if (!end.statusKnown)
-        return QStringLiteral("exit status unknown");
-    if (WIFEXITED(end.status)) {
-        if (WEXITSTATUS(end.status) == 0)
-            return std::nullopt;
-        return QStringLiteral("exit status %1").arg(WEXITSTATUS(end.status));
-    }
-    if (WIFSIGNALED(end.status))
-        return QStringLiteral("killed by signal %1").arg(WTERMSIG(end.status));
-    return QStringLiteral("exit status unknown");
+    if (end.statusKnown && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0)
+        return std::nullopt;
+    // The tool's own words say most; how it ended is the fallback.
+    QString detail = QStringLiteral("exit status unknown");
+    if (!end.errorLine.empty())
+        detail = ToWideString(end.errorLine);
+    else if (end.statusKnown && WIFEXITED(end.status))
+        detail = QStringLiteral("exit status %1").arg(WEXITSTATUS(end.status));
+    else if (end.statusKnown && WIFSIGNALED(end.status))
+        detail = QStringLiteral("killed by signal %1").arg(WTERMSIG(end.status));
+    return EntryOutcome{EntryOutcome::Failed, entry, detail};
 }

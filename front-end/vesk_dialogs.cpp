@@ -31,6 +31,22 @@ void VeskDialogs::showMessage(QWidget* parent, const QString& text)
     QMessageBox::information(parent, QStringLiteral("Quarnel"), text);
 }
 
+void VeskDialogs::showReport(QWidget* parent, const QString& text, const QString& details)
+{
+    makeReportBox(parent, text, details)->exec();
+}
+
+std::unique_ptr<QMessageBox> makeReportBox(QWidget* parent, const QString& text, const QString& details)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Quarnel"), text, QMessageBox::Ok,
+                                             parent);
+    // File names are shown as they are, never taken for markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setDetailedText(details);
+    return box;
+}
+
 void VeskDialogs::showAbout(TAboutDialog& dialog)
 {
     dialog.exec();

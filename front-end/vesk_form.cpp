@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -74,6 +75,18 @@ QLineEdit* makeEdit(QWidget* parent, const QString& text, QRect geometry)
 QString formatInt(const char* format, long long value)
 {
     return QString::asprintf(format, value);
+}
+
+// Why the run has no tool for an entry.
+QString skipReason(const std::string& path)
+{
+    if (Pelk::vesk::HasStreamHeader(path))
+        return QStringLiteral("a stream file, and brenmo was not found");
+    if (Pelk::vesk::HasTextHeader(path))
+        return QStringLiteral("a text form, and calvio was not found");
+    if (!GetFileSize64(path))
+        return QStringLiteral("could not be read");
+    return QStringLiteral("neither a stream file nor a text form");
 }
 
 }  // namespace
@@ -444,8 +457,13 @@ void TVeskForm::StartBtnClick()
     const double totalBytes = SumFileSizes(false);
     double doneBytes = 0;
     const std::time_t startTime = std::time(nullptr);
-    std::vector<ConversionFailure> failures;
+    RunOutcomes outcomes;
+    outcomes.entries = FileListBox->count();
     int entriesInRun = 0;
+    std::vector<std::string> entries;
+    for (int i = 0; i < FileListBox->count(); ++i)
+        entries.push_back(ToNarrowString(FileListBox->item(i)->text()));
+    const ListedFiles listed(entries);
 
     for (int i = 0; i < FileListBox->count() && State != RunAborting; ++i) {
         ++entriesInRun;
@@ -464,15 +482,23 @@ void TVeskForm::StartBtnClick()
             toolPath = CalvioPath;
             extension = GdsExtEdit->text();
         } else {
+            outcomes.notConverted.push_back({EntryOutcome::Skipped, entry, skipReason(inputPath)});
             continue;
         }
 
         const std::string outputPath = ToNarrowString(folder + ReplaceExtension(NamePartOf(entry), extension));
+        // An output that is itself an entry would destroy a file the user
+        // listed: before its conversion, or as the input of its own.
+        if (const std::optional<std::size_t> overwritten = listed.EntryNamedBy(outputPath)) {
+            outcomes.notConverted.push_back({EntryOutcome::Refused, entry, ToWideString(entries[*overwritten])});
+            continue;
+        }
         // The child gets the three paths as they are: no splitting of a
         // joined line can change or lose a byte.
         const ChildEnd end = runConverter(toolPath, inputPath, outputPath, State);
-        if (const std::optional<QString> failure = failureOf(end))
-            failures.push_back({entry, *failure});
+        const QString toolName = toolPath == BrenmoPath ? QStringLiteral("brenmo") : QStringLiteral("calvio");
+        if (std::optional<EntryOutcome> outcome = outcomeOf(end, entry, toolName, ToWideString(outputPath)))
+            outcomes.notConverted.push_back(std::move(*outcome));
         if (end.kind == ChildEnd::NotStarted) {
             State = RunIdle;
             continue;
@@ -482,6 +508,7 @@ void TVeskForm::StartBtnClick()
         ProgressBar1->setValue(ProgressPosition(doneBytes, totalBytes));
         TimeLabel->setText(TimeEstimateText(doneBytes, totalBytes, std::time(nullptr) - startTime));
     }
+    outcomes.notReached = std::max(0, outcomes.entries - entriesInRun);
 
     State = RunIdle;
     StartBtn->setText(QStringLiteral("Start"));
@@ -489,7 +516,10 @@ void TVeskForm::StartBtnClick()
     TimeLabel->setText(QStringLiteral("0"));
     ProgressBar1->setValue(0);
 
-    // A run that did not convert everything it started says so, once.
-    if (!failures.empty())
-        dialogs_->showMessage(this, ConversionFailureText(failures, entriesInRun));
+    // A run that did not convert every entry says which and why, once; one
+    // that did ends silently.
+    if (!outcomes.allConverted()) {
+        const RunReport report = RunReportText(outcomes);
+        dialogs_->showReport(this, report.text, report.details);
+    }
 }

@@ -2,6 +2,7 @@
 // tools found beside the program and the conversion run.
 #pragma once
 
+#include "conversion_run.hpp"
 #include "vesk_dialogs.hpp"
 
 #include <QMainWindow>
@@ -25,8 +26,6 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class QFrame;
-
-enum RunState : int { RunIdle = 0, RunRunning = 1, RunAborting = 2 };
 
 enum class CloseAction { caNone, caFree };
 

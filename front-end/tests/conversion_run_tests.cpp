@@ -1,4 +1,5 @@
 #include "conversion_run.hpp"
+#include "converter_child.hpp"
 #include "file_list.hpp"
 #include "form_test_support.hpp"
 #include "parser_nodes.hpp"
@@ -7,10 +8,12 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -35,7 +38,12 @@ QByteArray recorded(const QString& tool, const QString& input, const QString& ou
     return (tool + "\n" + input + "\n" + output + "\n").toUtf8();
 }
 
+// What a child writes, read by read: the stream (0 output, 1 error) and the bytes.
+using Chunks = QList<QPair<int, QByteArray>>;
+
 }  // namespace
+
+Q_DECLARE_METATYPE(RunOutcomes)
 
 class ConversionRunTests : public QObject {
     Q_OBJECT
@@ -63,12 +71,156 @@ private slots:
         QCOMPARE(NamePartOf("/a/b/"), QString());
     }
 
-    void failureTextCountsAndListsTheFailedEntries()
+    void reportTextForEachCause_data()
     {
-        QCOMPARE(ConversionFailureText({{"/d/a.gds", "exit status 1"}}, 1),
-                 QString("1 of 1 file could not be converted:\n/d/a.gds (exit status 1)"));
-        QCOMPARE(ConversionFailureText({{"/d/a.gds", "exit status 2"}, {"/d/b c.asc", "could not be started"}}, 5),
-                 QString("2 of 5 files could not be converted:\n/d/a.gds (exit status 2)\n/d/b c.asc (could not be started)"));
+        QTest::addColumn<RunOutcomes>("outcomes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("details");
+        using E = EntryOutcome;
+        QTest::newRow("failed with the tool's line")
+            << RunOutcomes{1, {{E::Failed, "/d/a.gds", "ERROR[20011] \tParsing failed at position 66"}}, 0}
+            << "0 of 1 file was converted.\n\nFailed:\n/d/a.gds (ERROR[20011] \tParsing failed at position 66)"
+            << "";
+        QTest::newRow("refused")
+            << RunOutcomes{3, {{E::Refused, "/d/chip.gds2", "/d/chip.gdsasc"}, {E::Refused, "/d/chip.gdsasc", "/d/chip.gds2"}}, 0}
+            << "1 of 3 files were converted.\n\nRefused:\n/d/chip.gds2 (its output would overwrite /d/chip.gdsasc)\n"
+               "/d/chip.gdsasc (its output would overwrite /d/chip.gds2)"
+            << "";
+        QTest::newRow("skipped")
+            << RunOutcomes{2, {{E::Skipped, "/d/b.gds", "neither a stream file nor a text form"}}, 0}
+            << "1 of 2 files were converted.\n\nSkipped:\n/d/b.gds (neither a stream file nor a text form)" << "";
+        QTest::newRow("not started")
+            << RunOutcomes{1, {{E::NotStarted, "/d/a.asc", "calvio could not be started: Permission denied"}}, 0}
+            << "0 of 1 file was converted.\n\nNot started:\n/d/a.asc (calvio could not be started: Permission denied)"
+            << "";
+        QTest::newRow("aborted, entries not reached")
+            << RunOutcomes{4, {{E::Aborted, "/d/b.gds", "/o/b.gdsasc"}}, 2}
+            << "1 of 4 files were converted. The run was aborted before 2 more entries.\n\nAborted:\n"
+               "/d/b.gds (stopped part-way, its output is incomplete: /o/b.gdsasc)"
+            << "";
+        QTest::newRow("aborted as the child ended")
+            << RunOutcomes{3, {}, 1} << "2 of 3 files were converted. The run was aborted before 1 more entry." << "";
+        QTest::newRow("every cause, grouped in order")
+            << RunOutcomes{9,
+                           {{E::Aborted, "/d/1", "/d/1.o"}, {E::NotStarted, "/d/2", "brenmo could not be started: x"},
+                            {E::Skipped, "/d/3", "could not be read"}, {E::Failed, "/d/4", "exit status 1"},
+                            {E::Refused, "/d/5", "/d/6"}, {E::Failed, "/d/7", "exit status 2"}},
+                           0}
+            << "3 of 9 files were converted.\n\nFailed:\n/d/4 (exit status 1)\n/d/7 (exit status 2)\n\nRefused:\n"
+               "/d/5 (its output would overwrite /d/6)\n\nSkipped:\n/d/3 (could not be read)\n\nNot started:\n"
+               "/d/2 (brenmo could not be started: x)\n\nAborted:\n/d/1 (stopped part-way, its output is incomplete: /d/1.o)"
+            << "";
+
+        // Ten entries fit the message; an eleventh sends the whole list to the details.
+        RunOutcomes ten{150, {}, 0}, twelve{150, {}, 0};
+        QString failedLines;
+        for (int i = 0; i < 10; ++i) {
+            ten.notConverted.push_back({E::Failed, QString("/d/%1").arg(i), "exit status 1"});
+            failedLines += QString("\n/d/%1 (exit status 1)").arg(i);
+        }
+        QTest::newRow("ten entries") << ten << "140 of 150 files were converted.\n\nFailed:" + failedLines << "";
+        twelve.notConverted = ten.notConverted;
+        twelve.notConverted.resize(9);
+        for (const char* name : {"/d/x", "/d/y", "/d/z"})
+            twelve.notConverted.push_back({E::Skipped, name, "neither a stream file nor a text form"});
+        const QString nineFailed = failedLines.left(failedLines.lastIndexOf('\n'));
+        QTest::newRow("twelve entries")
+            << twelve
+            << "138 of 150 files were converted.\n\nFailed:" + nineFailed
+                   + "\n\nSkipped:\n/d/x (neither a stream file nor a text form)\n\n... and 2 more, listed in the details."
+            << "Failed:" + nineFailed
+                   + "\n\nSkipped:\n/d/x (neither a stream file nor a text form)\n"
+                     "/d/y (neither a stream file nor a text form)\n/d/z (neither a stream file nor a text form)";
+    }
+
+    void reportTextForEachCause()
+    {
+        QFETCH(RunOutcomes, outcomes);
+        const RunReport report = RunReportText(outcomes);
+        QTEST(report.text, "text");
+        QTEST(report.details, "details");
+    }
+
+    void reportBoxFitsTheScreenAndItsTextCanBeCopied()
+    {
+        RunOutcomes outcomes{150, {}, 0};
+        for (int i = 0; i < 150; ++i)
+            outcomes.notConverted.push_back({EntryOutcome::Failed, QString("/data/layouts/block_%1.gds").arg(i),
+                                             "ERROR[20011] \tParsing failed at position 66"});
+        const RunReport report = RunReportText(outcomes);
+        const std::unique_ptr<QMessageBox> box = makeReportBox(nullptr, report.text, report.details);
+        QCOMPARE(box->text(), report.text);
+        QCOMPARE(box->detailedText(), report.details);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->textInteractionFlags(), Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        const int screenHeight = box->screen()->availableGeometry().height();
+        QVERIFY2(box->frameGeometry().height() <= screenHeight,
+                 qPrintable(QString("%1 > %2").arg(box->frameGeometry().height()).arg(screenHeight)));
+    }
+
+    void errorLineScannerKeepsTheLastErrorLine_data()
+    {
+        QTest::addColumn<Chunks>("chunks");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("none") << Chunks{{0, "banner\n"}, {1, "all fine\n"}} << QByteArray();
+        QTest::newRow("on standard error")
+            << Chunks{{1, "\n===\n\nERROR[20008] \tUnknown exception.\n"}} << QByteArray("ERROR[20008] \tUnknown exception.");
+        QTest::newRow("split across reads") << Chunks{{0, "ERR"}, {0, "OR[1] a"}, {0, "b\nnext"}} << QByteArray("ERROR[1] ab");
+        QTest::newRow("the later of two streams")
+            << Chunks{{1, "ERROR[1] first\n"}, {0, "ERROR[2] second\n"}, {1, "trailing\n"}} << QByteArray("ERROR[2] second");
+        QTest::newRow("the other stream does not cut a line")
+            << Chunks{{0, "ERROR[3] out"}, {1, "noise\n"}, {0, " end\n"}} << QByteArray("ERROR[3] out end");
+        QTest::newRow("only at a line start") << Chunks{{0, "see ERROR[4] x\n"}} << QByteArray();
+        QTest::newRow("last line without line feed") << Chunks{{0, "x\nERROR[5] last"}} << QByteArray("ERROR[5] last");
+        QTest::newRow("CR LF") << Chunks{{0, "ERROR[6] crlf\r\n"}} << QByteArray("ERROR[6] crlf");
+        const QByteArray overlong = "ERROR[7] " + QByteArray(10000, 'x');
+        QTest::newRow("an overlong line is kept to the limit")
+            << Chunks{{1, overlong.left(3000)}, {1, overlong.mid(3000) + "\n"}} << overlong.left(4096);
+    }
+
+    void errorLineScannerKeepsTheLastErrorLine()
+    {
+        QFETCH(Chunks, chunks);
+        ErrorLineScanner scanner;
+        for (const auto& [stream, bytes] : chunks)
+            scanner.take(stream, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        scanner.finish();
+        QTEST(QByteArray::fromStdString(scanner.lastErrorLine()), "line");
+    }
+
+    void outputThatIsAnEntryIsFound()
+    {
+        QTemporaryDir dir;
+        const std::string root = ToNarrowString(dir.path()) + "/";
+        for (const char* name : {"list/a.gds", "list/b.asc", "elsewhere/c.real", "elsewhere/other"})
+            writeFile(dir.filePath(name), name);
+        QDir().mkpath(dir.filePath("list/sub"));
+        std::filesystem::create_hard_link(root + "list/a.gds", root + "list/hard.gdsasc");
+        std::filesystem::create_symlink(root + "list/b.asc", root + "list/soft.gds2");
+        std::filesystem::create_symlink(root + "elsewhere/c.real", root + "list/c.gds");
+        const ListedFiles listed({root + "list/a.gds", root + "list/b.asc", root + "list/c.gds", root + "list/gone.gds"});
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(dir.filePath("list"));
+
+        const std::pair<std::string, std::optional<std::size_t>> cases[] = {
+            {root + "list/a.gds", 0},                   // the same path
+            {root + "list/sub/..//./b.asc", 1},         // the same path written otherwise
+            {"./a.gds", 0},                             // relative to the current folder
+            {root + "list/hard.gdsasc", 0},             // a hard link to an entry
+            {root + "list/soft.gds2", 1},               // a symbolic link to an entry
+            {root + "elsewhere/c.real", 2},             // the file a linked entry reaches
+            {root + "list/gone.gds", 3},                // an entry that is not there
+            {root + "list/a.gdsasc", std::nullopt},     // a new file
+            {root + "elsewhere/other", std::nullopt},   // a file that is no entry
+        };
+        QStringList wrong;
+        for (const auto& [output, entry] : cases)
+            if (listed.EntryNamedBy(output) != entry)
+                wrong << QString::fromStdString(output);
+        QDir::setCurrent(current);
+        QCOMPARE(wrong, QStringList());
     }
 
     void progressAndTimeEstimate()
@@ -104,8 +256,8 @@ private slots:
         QCOMPARE(QDir(t.path("data")).entryList(QDir::Files),
                  (QStringList{"a.gds", "a.gdsasc", "b two.asc", "b two.gds2", "c.gds"}));
         QCOMPARE(progress, (QList<int>{25, 50, 0}));
-        // Everything started converted; the skipped file is no failure.
-        QCOMPARE(t.dialogs->messages, QStringList());
+        QCOMPARE(t.dialogs->messages, QStringList{"2 of 3 files were converted.\n\nSkipped:\n" + t.path("data/c.gds")
+                                                  + " (neither a stream file nor a text form)"});
         QCOMPARE(f.StartBtn->text(), QString("Start"));
         QVERIFY(f.StartBtn->isEnabled());
         QCOMPARE(f.TimeLabel->text(), QString("0"));
@@ -154,17 +306,24 @@ private slots:
         QTest::mouseClick(f.StartBtn, Qt::LeftButton);
         QCOMPARE(QDir(broken.path("data")).entryList(QDir::Files), (QStringList{"a.gds", "b.asc", "b.gds2"}));
         QCOMPARE(progress, (QList<int>{50, 0}));
-        QCOMPARE(calvioOnly.dialogs->messages, QStringList());
-        QCOMPARE(broken.dialogs->messages,
-                 QStringList{"1 of 2 files could not be converted:\n" + broken.path("data/a.gds") + " (could not be started)"});
+        QCOMPARE(calvioOnly.dialogs->messages, QStringList{"1 of 2 files were converted.\n\nSkipped:\n"
+                                                           + calvioOnly.path("data/a.gds")
+                                                           + " (a stream file, and brenmo was not found)"});
+        QCOMPARE(broken.dialogs->messages, QStringList{"1 of 2 files were converted.\n\nNot started:\n"
+                                                       + broken.path("data/a.gds")
+                                                       + " (brenmo could not be started: Permission denied)"});
         QCOMPARE(broken.dialogs->messageParents, QList<QWidget*>{&f});
         QCOMPARE(f.State, RunIdle);
     }
 
     void aFailingToolIsReportedOnceTheRunEnds()
     {
-        // calvio writes part of its output, then fails.
-        FormWithTools t(recordingBrenmo, QByteArray("#!/bin/sh\nprintf partial > \"$2\"\nexit 1\n"));
+        // calvio writes part of its output, then far more than a pipe holds
+        // on standard error, then fails with its message on standard output.
+        FormWithTools t(recordingBrenmo,
+                        QByteArray("#!/bin/sh\nprintf partial > \"$2\"\necho 'ERROR[1] an earlier line' >&2\n"
+                                   "head -c 300000 /dev/zero | tr '\\0' x >&2\n"
+                                   "printf '\\nERROR[30011] \\tParsing failed at or around position 0:\\nVERSION\\n'\nexit 1\n"));
         TVeskForm& f = *t.form;
         writeFile(t.path("data/a.gds"), streamContent);
         writeFile(t.path("data/b.asc"), textContent);
@@ -183,7 +342,8 @@ private slots:
 
         QCOMPARE(atMessage, (QStringList{"state 0", "Start", "0", "0"}));
         QCOMPARE(t.dialogs->messages,
-                 QStringList{"1 of 3 files could not be converted:\n" + t.path("data/b.asc") + " (exit status 1)"});
+                 QStringList{"2 of 3 files were converted.\n\nFailed:\n" + t.path("data/b.asc")
+                             + " (ERROR[30011] \tParsing failed at or around position 0:)"});
         QCOMPARE(t.dialogs->messageParents, QList<QWidget*>{&f});
         // The run went on after the failure, and counted the failed file as done.
         QCOMPARE(readFile(t.path("data/c.gdsasc")), recorded("brenmo", t.path("data/c.gds"), t.path("data/c.gdsasc")));
@@ -213,12 +373,39 @@ private slots:
         QTest::mouseClick(f.StartBtn, Qt::LeftButton);
 
         QCOMPARE(t.dialogs->messages,
-                 QStringList{"3 of 5 files could not be converted:\n"
-                             + t.path("data/signal.gds") + " (killed by signal 9)\n"
-                             + t.path("data/text.asc") + " (could not be started)\n"
-                             + t.path("data/three.gds") + " (exit status 3)"});
+                 QStringList{"1 of 5 files were converted.\n\nFailed:\n" + t.path("data/signal.gds")
+                             + " (killed by signal 9)\n" + t.path("data/three.gds") + " (exit status 3)\n\nSkipped:\n"
+                             + t.path("data/neither.gds") + " (neither a stream file nor a text form)\n\nNot started:\n"
+                             + t.path("data/text.asc") + " (calvio could not be started: Permission denied)"});
         QCOMPARE(readFile(t.path("data/a.gdsasc")), recorded("brenmo", t.path("data/a.gds"), t.path("data/a.gdsasc")));
         QCOMPARE(f.State, RunIdle);
+    }
+
+    void anOutputThatIsAnEntryIsRefused()
+    {
+        // Two files of different designs under one name: each would be the
+        // other's output with the default extensions.
+        FormWithTools t(recordingBrenmo, recordingCalvio);
+        TVeskForm& f = *t.form;
+        const QByteArray otherText = QByteArray(textContent).replace(" LIB\n", " OTH\n");
+        writeFile(t.path("data/chip.gds2"), streamContent);
+        writeFile(t.path("data/chip.gdsasc"), otherText);
+        writeFile(t.path("data/good.gds"), streamContent);
+        t.dialogs->folders.push_back(t.path("data"));
+        f.AddDirectoriesBtnClick();
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+
+        QCOMPARE(readFile(t.path("data/chip.gds2")), streamContent);
+        QCOMPARE(readFile(t.path("data/chip.gdsasc")), otherText);
+        QCOMPARE(readFile(t.path("data/good.gdsasc")),
+                 recorded("brenmo", t.path("data/good.gds"), t.path("data/good.gdsasc")));
+        QCOMPARE(QDir(t.path("data")).entryList(QDir::Files),
+                 (QStringList{"chip.gds2", "chip.gdsasc", "good.gds", "good.gdsasc"}));
+        QCOMPARE(t.dialogs->messages,
+                 QStringList{"1 of 3 files were converted.\n\nRefused:\n" + t.path("data/chip.gds2")
+                             + " (its output would overwrite " + t.path("data/chip.gdsasc") + ")\n"
+                             + t.path("data/chip.gdsasc") + " (its output would overwrite " + t.path("data/chip.gds2") + ")"});
+        QCOMPARE(t.dialogs->details, QStringList{QString()});
     }
 
     void pathWithAQuoteConvertsUnderItsOwnName()
@@ -296,7 +483,11 @@ private slots:
 
         QVERIFY(pid > 0);
         QCOMPARE(seen, (QStringList{"Abort enabled", "visible 1", "Aborting disabled", "state 2"}));
-        QCOMPARE(t.dialogs->messages, QStringList{"Stop running processes before closing application"});
+        QCOMPARE(t.dialogs->messages,
+                 (QStringList{"Stop running processes before closing application",
+                              "0 of 2 files were converted. The run was aborted before 1 more entry.\n\nAborted:\n"
+                                  + t.path("data/a.gds") + " (stopped part-way, its output is incomplete: "
+                                  + t.path("data/a.gdsasc") + ")"}));
         QVERIFY2(abortTook < 1000, qPrintable(QString::number(abortTook)));
         QCOMPARE(::kill(static_cast<pid_t>(pid), 0), -1);
         QCOMPARE(errno, ESRCH);

@@ -24,6 +24,19 @@ bool runByHand(const QString& tool, const QString& input, const QString& output)
     return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+// The last "ERROR[" line a tool prints on either stream when run by hand.
+QString errorLineByHand(const QString& tool, const QString& input, const QString& output)
+{
+    QProcess process;
+    process.start(tool, {input, output});
+    process.waitForFinished(60000);
+    QString line;
+    for (const QByteArray& printed : (process.readAllStandardError() + process.readAllStandardOutput()).split('\n'))
+        if (printed.startsWith("ERROR["))
+            line = QString::fromUtf8(printed);
+    return line;
+}
+
 }  // namespace
 
 class RealToolsRunTests : public QObject {
@@ -70,6 +83,45 @@ private slots:
         QCOMPARE(f.StartBtn->text(), QString("Start"));
         QCOMPARE(f.TimeLabel->text(), QString("0"));
         QCOMPARE(f.ProgressBar1->value(), 0);
+    }
+
+    void chipFilesStayAndBrokenInputsAreReported()
+    {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("list/"), hand = dir.filePath("hand/");
+        QDir().mkpath(list);
+        QDir().mkpath(hand);
+        const QString stream = PELK_FIXTURES_DIR "/openram_freepdk45_dff.gds";
+        QVERIFY(QFile::copy(stream, list + "chip.gds2"));
+        QVERIFY(runByHand(tool("brenmo"), PELK_FIXTURES_DIR "/ihp_sg13g2_stdcell.gds", list + "chip.gdsasc"));
+        QVERIFY(QFile::copy(PELK_FIXTURES_DIR "/gf180mcu_as_sc_mcu7t3v3.gds", list + "good.gds"));
+        writeFile(list + "empty.gds", QByteArray());
+        QByteArray noise;
+        for (quint32 x = 12345; noise.size() < 4096; x = x * 1103515245u + 12345u)
+            noise += static_cast<char>(x >> 24);
+        writeFile(list + "random.gds", noise);
+        writeFile(list + "cut.gds", readFile(stream).left(500));
+        const QByteArray chipStream = readFile(list + "chip.gds2"), chipText = readFile(list + "chip.gdsasc");
+        QVERIFY(runByHand(tool("brenmo"), list + "good.gds", hand + "good.gdsasc"));
+        const QString cutError = errorLineByHand(tool("brenmo"), list + "cut.gds", hand + "cut.gdsasc");
+        QVERIFY(!cutError.isEmpty());
+
+        FormWithTools t(binDir + "/vesk");
+        TVeskForm& f = *t.form;
+        t.dialogs->folders.push_back(dir.filePath("list"));
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(f.FileListBox->count(), 6);
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+
+        QCOMPARE(readFile(list + "chip.gds2"), chipStream);
+        QCOMPARE(readFile(list + "chip.gdsasc"), chipText);
+        QCOMPARE(readFile(list + "good.gdsasc"), readFile(hand + "good.gdsasc"));
+        QCOMPARE(t.dialogs->messages,
+                 QStringList{"1 of 6 files were converted.\n\nFailed:\n" + list + "cut.gds (" + cutError
+                             + ")\n\nRefused:\n" + list + "chip.gds2 (its output would overwrite " + list
+                             + "chip.gdsasc)\n" + list + "chip.gdsasc (its output would overwrite " + list
+                             + "chip.gds2)\n\nSkipped:\n" + list + "empty.gds (neither a stream file nor a text form)\n"
+                             + list + "random.gds (neither a stream file nor a text form)"});
     }
 
     void namesWithQuotesSpacesAndOtherBytesConvert()

@@ -17,6 +17,7 @@ public:
     QStringList asked;               // every dialog's title, with its settings
     QStringList messages;
     QList<QWidget*> messageParents;  // the parent given with each message
+    QStringList details;             // each report's details, beside its text in messages
     std::function<void()> onMessage;   // called as each message is shown
 
     QStringList chooseFiles(QFileDialog& dialog) override
@@ -38,6 +39,12 @@ public:
         messageParents << parent;
         if (onMessage)
             onMessage();
+    }
+
+    void showReport(QWidget* parent, const QString& text, const QString& reportDetails) override
+    {
+        details << reportDetails;
+        showMessage(parent, text);
     }
 
 private:

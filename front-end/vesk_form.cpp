@@ -89,6 +89,24 @@ QString skipReason(const std::string& path)
     return QStringLiteral("neither a stream file nor a text form");
 }
 
+// Input by which a button, radio button or edit field changes its own value.
+bool changesAnOption(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 TVeskForm::TVeskForm(QWidget* owner, const QString& programPath, std::unique_ptr<VeskDialogs> dialogs)
@@ -210,6 +228,10 @@ void TVeskForm::buildLeftPanel()
     connect(AddFilesBtn, &QPushButton::clicked, this, &TVeskForm::AddFilesBtnClick);
     connect(AddDirectoriesBtn, &QPushButton::clicked, this, &TVeskForm::AddDirectoriesBtnClick);
     connect(RemoveBtn, &QPushButton::clicked, this, &TVeskForm::RemoveBtnClick);
+
+    outputOptionControls_ = {SourceBtn, DirChoiceBtn, DirNameEdit, GdsExtEdit, AscExtEdit};
+    for (QObject* control : outputOptionControls_)
+        control->installEventFilter(this);
 }
 
 void TVeskForm::buildRightPanel()
@@ -301,6 +323,9 @@ void TVeskForm::About1Click()
 
 void TVeskForm::OnOutputChange()
 {
+    // While a run is on, the timer alone sets these.
+    if (State != RunIdle)
+        return;
     const bool own = DirChoiceBtn->isChecked();
     DirNameEdit->setEnabled(own);
     DirSelectBtn->setEnabled(own);
@@ -308,6 +333,8 @@ void TVeskForm::OnOutputChange()
 
 void TVeskForm::DirSelectBtnClick()
 {
+    if (State != RunIdle)
+        return;
     QString folder = dialogs_->chooseFolder(this, QStringLiteral("Select Output Directory"), true);
     if (folder.isEmpty())
         return;
@@ -353,6 +380,10 @@ void TVeskForm::rebuildList(const std::set<std::string>& paths)
 
 void TVeskForm::AddFilesBtnClick()
 {
+    // The timer disables this button up to 100 ms after Start, and the run
+    // reads the list by index: a click in between must change nothing.
+    if (State != RunIdle)
+        return;
     const QStringList chosen = dialogs_->chooseFiles(*OpenDialog1);
     if (chosen.isEmpty())
         return;
@@ -364,6 +395,8 @@ void TVeskForm::AddFilesBtnClick()
 
 void TVeskForm::AddDirectoriesBtnClick()
 {
+    if (State != RunIdle)
+        return;
     const QString folder = dialogs_->chooseFolder(this, QStringLiteral("Add Directories to Scan"), false);
     if (folder.isEmpty())
         return;
@@ -407,6 +440,10 @@ bool TVeskForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == FileListBox && event->type() == QEvent::KeyPress)
         FileListBoxKeyDown(static_cast<QKeyEvent*>(event)->key());
+    // The option controls change themselves on input, before any handler of
+    // ours could refuse it: during a run their input is dropped here.
+    if (State != RunIdle && changesAnOption(event->type()) && outputOptionControls_.contains(watched))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

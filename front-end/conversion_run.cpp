@@ -20,6 +20,13 @@ QString ReplaceExtension(const QString& name, const QString& extension)
     return (period < 0 ? name : name.left(period)) + extension;
 }
 
+QString TypedOutputFolder(const QString& typed)
+{
+    if (typed.isEmpty())
+        return QStringLiteral("./");
+    return typed.endsWith(QLatin1Char('/')) ? typed : typed + QLatin1Char('/');
+}
+
 std::string ConverterCommandLine(const std::string& toolPath, const std::string& inputPath,
                                  const std::string& outputPath)
 {

@@ -17,6 +17,9 @@ QString FolderPartOf(const QString& path);
 QString NamePartOf(const QString& path);
 // The name with everything from its last period replaced by extension.
 QString ReplaceExtension(const QString& name, const QString& extension);
+// The output folder a typed text names, ending in '/' so that a file name can
+// follow it: empty means the current folder.
+QString TypedOutputFolder(const QString& typed);
 
 // "tool" "input" "output": the command line of a converter run, as a person
 // would type it. The child itself is started from the three paths as separate

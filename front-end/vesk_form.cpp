@@ -508,7 +508,7 @@ void TVeskForm::StartBtnClick()
         // leave the list alone while State is not 0.
         const QString entry = FileListBox->item(i)->text();
         const std::string inputPath = ToNarrowString(entry);
-        const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : DirNameEdit->text();
+        const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : TypedOutputFolder(DirNameEdit->text());
 
         std::string toolPath;
         QString extension;

@@ -60,7 +60,7 @@ private slots:
         };
         QCOMPARE(line(FolderPartOf(entry), ".gdsasc"),
                  std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"/data/a.gdsasc\""));
-        QCOMPARE(line("/out", ".gdsasc"), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"/outa.gdsasc\""));
+        QCOMPARE(line("/out/", ".gdsasc"), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"/out/a.gdsasc\""));
         QCOMPARE(line("./", "txt"), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"./atxt\""));
         QCOMPARE(line("./", ""), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"./a\""));
 
@@ -69,6 +69,28 @@ private slots:
         QCOMPARE(names, (QStringList{"a.b.x", "noext.x", ".x", "a.x"}));
         QCOMPARE(FolderPartOf("name.gds"), QString());
         QCOMPARE(NamePartOf("/a/b/"), QString());
+    }
+
+    void typedFolderHoldsTheOutput_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("empty") << "" << "./a.gdsasc";
+        QTest::newRow("current") << "./" << "./a.gdsasc";
+        QTest::newRow("dot") << "." << "./a.gdsasc";
+        QTest::newRow("absolute") << "/data/out" << "/data/out/a.gdsasc";
+        QTest::newRow("absolute with /") << "/data/out/" << "/data/out/a.gdsasc";
+        QTest::newRow("root") << "/" << "/a.gdsasc";
+        QTest::newRow("relative") << "out" << "out/a.gdsasc";
+        QTest::newRow("blank") << " " << " /a.gdsasc";
+        QTest::newRow("doubled /") << "/data//" << "/data//a.gdsasc";
+    }
+
+    void typedFolderHoldsTheOutput()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, output);
+        QCOMPARE(TypedOutputFolder(typed) + ReplaceExtension("a.gds", ".gdsasc"), output);
     }
 
     void reportTextForEachCause_data()
@@ -279,8 +301,9 @@ private slots:
         f.GdsExtEdit->setText("");
         QTest::mouseClick(f.StartBtn, Qt::LeftButton);
 
-        QCOMPARE(readFile(t.path("outatxt")), recorded("brenmo", t.path("data/a.gds"), t.path("outatxt")));
-        QCOMPARE(readFile(t.path("outb")), recorded("calvio", t.path("data/b.asc"), t.path("outb")));
+        QCOMPARE(readFile(t.path("out/atxt")), recorded("brenmo", t.path("data/a.gds"), t.path("out/atxt")));
+        QCOMPARE(readFile(t.path("out/b")), recorded("calvio", t.path("data/b.asc"), t.path("out/b")));
+        QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files), (QStringList{"brenmo", "calvio"}));
     }
 
     void missingOrBrokenToolsSkipTheirFiles()

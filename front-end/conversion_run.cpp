@@ -44,8 +44,11 @@ QString TimeEstimateText(double doneBytes, double totalBytes, long long elapsedS
 {
     if (totalBytes * 0.02 >= doneBytes)
         return QStringLiteral("evaluating");
-    const double projected = static_cast<double>(elapsedSeconds) / doneBytes * totalBytes;
-    return QString::asprintf("%lli", static_cast<long long>(projected));
+    const double elapsed = static_cast<double>(elapsedSeconds);
+    const double projected = elapsed / doneBytes * totalBytes;
+    // More bytes done than counted at the start (a file grew) projects less
+    // than has passed already.
+    return QString::asprintf("%lli", static_cast<long long>(projected > elapsed ? projected - elapsed : 0.0));
 }
 
 namespace {

@@ -23,6 +23,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -47,6 +49,26 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    }
+};
+
+// A flat button draws no frame, and with it the style draws no focus: this
+// one adds the style's focus frame, shown as the style shows it on others.
+class FlatButton : public QPushButton {
+public:
+    FlatButton(const QString& text, QWidget* parent) : QPushButton(text, parent) { setFlat(true); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPushButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(2, 2, -2, -2);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 };
 
@@ -120,9 +142,9 @@ TVeskForm::TVeskForm(QWidget* owner, const QString& programPath, std::unique_ptr
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     MainMenu1 = menuBar();
-    File1 = MainMenu1->addMenu(QStringLiteral("File"));
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
     Exit1 = File1->addAction(QStringLiteral("E&xit"));
-    About1 = MainMenu1->addAction(QStringLiteral("About"));
+    About1 = MainMenu1->addAction(QStringLiteral("&About"));
     connect(Exit1, &QAction::triggered, this, &TVeskForm::Exit1Click);
     connect(About1, &QAction::triggered, this, &TVeskForm::About1Click);
 
@@ -208,8 +230,8 @@ void TVeskForm::buildLeftPanel()
     Label8 = makeLabel(p, QStringLiteral("ASCII files:"), {20, 322, 90, 16});
     AscExtEdit = makeEdit(p, QStringLiteral(".gdsasc"), {112, 312, 84, 22});
 
-    StartBtn = makeButton(p, QStringLiteral("Start"), {16, 392, 183, 56});
-    StartBtn->setFlat(true);
+    StartBtn = new FlatButton(QStringLiteral("Start"), p);
+    StartBtn->setGeometry(16, 392, 183, 56);
     QFont startFont = StartBtn->font();
     startFont.setPointSize(16);
     startFont.setBold(true);

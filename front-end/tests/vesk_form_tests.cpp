@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QAbstractButton>
 #include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,7 +57,7 @@ private slots:
                                    f.DirNameEdit->text(), f.Label3->text(), f.Label7->text(), f.GdsExtEdit->text(),
                                    f.Label6->text(), f.Label8->text(), f.AscExtEdit->text(), f.StartBtn->text(),
                                    f.Label2->text(), f.TimeLabel->text(), f.Panel3->text()};
-        QCOMPARE(texts, (QStringList{"File", "E&xit", "About", "Add Files", "Add Directories",
+        QCOMPARE(texts, (QStringList{"&File", "E&xit", "&About", "Add Files", "Add Directories",
                                      "Include Subdirectories", "Remove Selected", "Output options",
                                      "source directory", "", "./", "Extension for", "GDSII files:", ".gds2",
                                      "Extension for", "ASCII files:", ".gdsasc", "Start", "Time Left:", "", "File List:"}));
@@ -463,6 +464,48 @@ private slots:
         QCOMPARE(t.dialogs->asked.size(), 1);
         QCOMPARE(t.dialogs->messages, QStringList());
         QCOMPARE(f.State, RunIdle);
+    }
+
+    void fileMenuOpensFromTheKeyboard()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(&f, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(f.File1->isVisible());
+        QCOMPARE(f.File1->activeAction(), f.Exit1);
+        QTest::keyClick(f.File1, Qt::Key_Escape);
+        QTRY_VERIFY(!f.File1->isVisible());
+    }
+
+    // Once the keyboard has moved the focus, each button shows it has it.
+    void focusedButtonShowsItsFocus()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        writeFile(t.path("data/a.gds"), "x");
+        t.addFiles({t.path("data/a.gds")});
+        f.FileListBox->item(0)->setSelected(true);
+        QTest::mouseClick(f.DirChoiceBtn, Qt::LeftButton);
+        f.Timer1->stop();
+        f.Timer1Timer();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.FileListBox->setFocus();
+        QTest::keyClick(f.FileListBox, Qt::Key_Tab);
+
+        QStringList unchanged;
+        for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+                 f.AddFilesBtn, f.AddDirectoriesBtn, f.RemoveBtn, f.DirSelectBtn, f.StartBtn}) {
+            f.FileListBox->setFocus();
+            const QImage plain = button->grab().toImage();
+            button->setFocus(Qt::TabFocusReason);
+            QVERIFY(button->hasFocus());
+            if (button->grab().toImage() == plain)
+                unchanged << button->text();
+        }
+        QCOMPARE(unchanged, QStringList());
     }
 
     void closeIsRefusedDuringARun()

@@ -21,6 +21,16 @@
 using FormEdit = std::function<void(FormWithTools&)>;
 Q_DECLARE_METATYPE(FormEdit)
 
+// more/0.gds, which sorts before the data/ entries, added by either button.
+const FormEdit addByFileDialog = [](FormWithTools& t) {
+    t.dialogs->files.push_back({t.path("more/0.gds")});
+    QTest::mouseClick(t.form->AddFilesBtn, Qt::LeftButton);
+};
+const FormEdit addByFolderScan = [](FormWithTools& t) {
+    t.dialogs->folders.push_back(t.path("more"));
+    QTest::mouseClick(t.form->AddDirectoriesBtn, Qt::LeftButton);
+};
+
 class VeskFormTests : public QObject {
     Q_OBJECT
 
@@ -330,14 +340,8 @@ private slots:
     void editsAreRefusedWhileARunIsOn_data()
     {
         QTest::addColumn<FormEdit>("edit");
-        QTest::newRow("Add Files") << FormEdit([](FormWithTools& t) {
-            t.dialogs->files.push_back({t.path("more/0.gds")});
-            QTest::mouseClick(t.form->AddFilesBtn, Qt::LeftButton);
-        });
-        QTest::newRow("Add Directories") << FormEdit([](FormWithTools& t) {
-            t.dialogs->folders.push_back(t.path("more"));
-            QTest::mouseClick(t.form->AddDirectoriesBtn, Qt::LeftButton);
-        });
+        QTest::newRow("Add Files") << addByFileDialog;
+        QTest::newRow("Add Directories") << addByFolderScan;
         QTest::newRow("Remove Selected") << FormEdit([](FormWithTools& t) {
             QTest::mouseClick(t.form->RemoveBtn, Qt::LeftButton);
         });
@@ -406,15 +410,8 @@ private slots:
             t.form->FileListBox->item(0)->setSelected(true);
             QTest::keyClick(t.form->FileListBox, Qt::Key_Delete);
         });
-        // A file that would sort first, added by either button.
-        QTest::newRow("Add Files") << FormEdit([](FormWithTools& t) {
-            t.dialogs->files.push_back({t.path("more/0.gds")});
-            QTest::mouseClick(t.form->AddFilesBtn, Qt::LeftButton);
-        });
-        QTest::newRow("Add Directories") << FormEdit([](FormWithTools& t) {
-            t.dialogs->folders.push_back(t.path("more"));
-            QTest::mouseClick(t.form->AddDirectoriesBtn, Qt::LeftButton);
-        });
+        QTest::newRow("Add Files") << addByFileDialog;
+        QTest::newRow("Add Directories") << addByFolderScan;
     }
 
     void listEditsDuringARunChangeNothingAndEveryEntryConvertsOnce()

@@ -20,6 +20,13 @@ QString ReplaceExtension(const QString& name, const QString& extension)
     return (period < 0 ? name : name.left(period)) + extension;
 }
 
+QString TypedOutputFolder(const QString& typed)
+{
+    if (typed.isEmpty())
+        return QStringLiteral("./");
+    return typed.endsWith(QLatin1Char('/')) ? typed : typed + QLatin1Char('/');
+}
+
 std::string ConverterCommandLine(const std::string& toolPath, const std::string& inputPath,
                                  const std::string& outputPath)
 {
@@ -37,8 +44,11 @@ QString TimeEstimateText(double doneBytes, double totalBytes, long long elapsedS
 {
     if (totalBytes * 0.02 >= doneBytes)
         return QStringLiteral("evaluating");
-    const double projected = static_cast<double>(elapsedSeconds) / doneBytes * totalBytes;
-    return QString::asprintf("%lli", static_cast<long long>(projected));
+    const double elapsed = static_cast<double>(elapsedSeconds);
+    const double projected = elapsed / doneBytes * totalBytes;
+    // More bytes done than counted at the start (a file grew) projects less
+    // than has passed already.
+    return QString::asprintf("%lli", static_cast<long long>(projected > elapsed ? projected - elapsed : 0.0));
 }
 
 namespace {

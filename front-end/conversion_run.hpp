@@ -17,6 +17,9 @@ QString FolderPartOf(const QString& path);
 QString NamePartOf(const QString& path);
 // The name with everything from its last period replaced by extension.
 QString ReplaceExtension(const QString& name, const QString& extension);
+// The output folder a typed text names, ending in '/' so that a file name can
+// follow it: empty means the current folder.
+QString TypedOutputFolder(const QString& typed);
 
 // "tool" "input" "output": the command line of a converter run, as a person
 // would type it. The child itself is started from the three paths as separate
@@ -26,8 +29,8 @@ std::string ConverterCommandLine(const std::string& toolPath, const std::string&
 
 // Percent of the bytes done, truncated; 0 while there is nothing to count.
 int ProgressPosition(double doneBytes, double totalBytes);
-// "evaluating" up to 2 % of the bytes, then the projected duration of the
-// whole run in seconds.
+// "evaluating" up to 2 % of the bytes, then the whole seconds still to go:
+// the projected duration of the run less the time elapsed, never below 0.
 QString TimeEstimateText(double doneBytes, double totalBytes, long long elapsedSeconds);
 
 // Where a run stands: 0 idle, 1 a child running, 2 the user asked to abort.

@@ -23,6 +23,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -47,6 +49,26 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    }
+};
+
+// A flat button draws no frame, and with it the style draws no focus: this
+// one adds the style's focus frame, shown as the style shows it on others.
+class FlatButton : public QPushButton {
+public:
+    FlatButton(const QString& text, QWidget* parent) : QPushButton(text, parent) { setFlat(true); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPushButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(2, 2, -2, -2);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 };
 
@@ -89,6 +111,24 @@ QString skipReason(const std::string& path)
     return QStringLiteral("neither a stream file nor a text form");
 }
 
+// Input by which a button, radio button or edit field changes its own value.
+bool changesAnOption(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 TVeskForm::TVeskForm(QWidget* owner, const QString& programPath, std::unique_ptr<VeskDialogs> dialogs)
@@ -102,9 +142,9 @@ TVeskForm::TVeskForm(QWidget* owner, const QString& programPath, std::unique_ptr
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     MainMenu1 = menuBar();
-    File1 = MainMenu1->addMenu(QStringLiteral("File"));
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
     Exit1 = File1->addAction(QStringLiteral("E&xit"));
-    About1 = MainMenu1->addAction(QStringLiteral("About"));
+    About1 = MainMenu1->addAction(QStringLiteral("&About"));
     connect(Exit1, &QAction::triggered, this, &TVeskForm::Exit1Click);
     connect(About1, &QAction::triggered, this, &TVeskForm::About1Click);
 
@@ -190,8 +230,8 @@ void TVeskForm::buildLeftPanel()
     Label8 = makeLabel(p, QStringLiteral("ASCII files:"), {20, 322, 90, 16});
     AscExtEdit = makeEdit(p, QStringLiteral(".gdsasc"), {112, 312, 84, 22});
 
-    StartBtn = makeButton(p, QStringLiteral("Start"), {16, 392, 183, 56});
-    StartBtn->setFlat(true);
+    StartBtn = new FlatButton(QStringLiteral("Start"), p);
+    StartBtn->setGeometry(16, 392, 183, 56);
     QFont startFont = StartBtn->font();
     startFont.setPointSize(16);
     startFont.setBold(true);
@@ -210,6 +250,10 @@ void TVeskForm::buildLeftPanel()
     connect(AddFilesBtn, &QPushButton::clicked, this, &TVeskForm::AddFilesBtnClick);
     connect(AddDirectoriesBtn, &QPushButton::clicked, this, &TVeskForm::AddDirectoriesBtnClick);
     connect(RemoveBtn, &QPushButton::clicked, this, &TVeskForm::RemoveBtnClick);
+
+    outputOptionControls_ = {SourceBtn, DirChoiceBtn, DirNameEdit, GdsExtEdit, AscExtEdit};
+    for (QObject* control : outputOptionControls_)
+        control->installEventFilter(this);
 }
 
 void TVeskForm::buildRightPanel()
@@ -301,6 +345,9 @@ void TVeskForm::About1Click()
 
 void TVeskForm::OnOutputChange()
 {
+    // While a run is on, the timer alone sets these.
+    if (State != RunIdle)
+        return;
     const bool own = DirChoiceBtn->isChecked();
     DirNameEdit->setEnabled(own);
     DirSelectBtn->setEnabled(own);
@@ -308,6 +355,8 @@ void TVeskForm::OnOutputChange()
 
 void TVeskForm::DirSelectBtnClick()
 {
+    if (State != RunIdle)
+        return;
     QString folder = dialogs_->chooseFolder(this, QStringLiteral("Select Output Directory"), true);
     if (folder.isEmpty())
         return;
@@ -353,6 +402,10 @@ void TVeskForm::rebuildList(const std::set<std::string>& paths)
 
 void TVeskForm::AddFilesBtnClick()
 {
+    // The timer disables this button up to 100 ms after Start, and the run
+    // reads the list by index: a click in between must change nothing.
+    if (State != RunIdle)
+        return;
     const QStringList chosen = dialogs_->chooseFiles(*OpenDialog1);
     if (chosen.isEmpty())
         return;
@@ -364,6 +417,8 @@ void TVeskForm::AddFilesBtnClick()
 
 void TVeskForm::AddDirectoriesBtnClick()
 {
+    if (State != RunIdle)
+        return;
     const QString folder = dialogs_->chooseFolder(this, QStringLiteral("Add Directories to Scan"), false);
     if (folder.isEmpty())
         return;
@@ -407,6 +462,10 @@ bool TVeskForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == FileListBox && event->type() == QEvent::KeyPress)
         FileListBoxKeyDown(static_cast<QKeyEvent*>(event)->key());
+    // The option controls change themselves on input, before any handler of
+    // ours could refuse it: during a run their input is dropped here.
+    if (State != RunIdle && changesAnOption(event->type()) && outputOptionControls_.contains(watched))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -471,7 +530,7 @@ void TVeskForm::StartBtnClick()
         // leave the list alone while State is not 0.
         const QString entry = FileListBox->item(i)->text();
         const std::string inputPath = ToNarrowString(entry);
-        const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : DirNameEdit->text();
+        const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : TypedOutputFolder(DirNameEdit->text());
 
         std::string toolPath;
         QString extension;

@@ -116,4 +116,6 @@ private:
 
     QString programPath_;
     std::unique_ptr<VeskDialogs> dialogs_;
+    // The controls of the run's options, whose input a run refuses.
+    QList<QObject*> outputOptionControls_;
 };

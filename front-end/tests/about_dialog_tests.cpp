@@ -106,6 +106,12 @@ private slots:
         TVeskForm form(nullptr, VESK_PROGRAM_FILE, std::move(recorder));
         form.About1->trigger();
         QCOMPARE(seen->shown, (QStringList{"About", "Quarnel 1.3", "Build: 1.3.2.7", "169x177", "OK"}));
+        // Alt+A opens it from the keyboard.
+        seen->shown.clear();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(seen->shown, (QStringList{"About", "Quarnel 1.3", "Build: 1.3.2.7", "169x177", "OK"}));
         QCOMPARE(seen->messages, QStringList());
     }
 

@@ -60,7 +60,7 @@ private slots:
         };
         QCOMPARE(line(FolderPartOf(entry), ".gdsasc"),
                  std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"/data/a.gdsasc\""));
-        QCOMPARE(line("/out", ".gdsasc"), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"/outa.gdsasc\""));
+        QCOMPARE(line("/out/", ".gdsasc"), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"/out/a.gdsasc\""));
         QCOMPARE(line("./", "txt"), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"./atxt\""));
         QCOMPARE(line("./", ""), std::string("\"/opt/pelk/bin/brenmo\" \"/data/a.gds\" \"./a\""));
 
@@ -69,6 +69,28 @@ private slots:
         QCOMPARE(names, (QStringList{"a.b.x", "noext.x", ".x", "a.x"}));
         QCOMPARE(FolderPartOf("name.gds"), QString());
         QCOMPARE(NamePartOf("/a/b/"), QString());
+    }
+
+    void typedFolderHoldsTheOutput_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("empty") << "" << "./a.gdsasc";
+        QTest::newRow("current") << "./" << "./a.gdsasc";
+        QTest::newRow("dot") << "." << "./a.gdsasc";
+        QTest::newRow("absolute") << "/data/out" << "/data/out/a.gdsasc";
+        QTest::newRow("absolute with /") << "/data/out/" << "/data/out/a.gdsasc";
+        QTest::newRow("root") << "/" << "/a.gdsasc";
+        QTest::newRow("relative") << "out" << "out/a.gdsasc";
+        QTest::newRow("blank") << " " << " /a.gdsasc";
+        QTest::newRow("doubled /") << "/data//" << "/data//a.gdsasc";
+    }
+
+    void typedFolderHoldsTheOutput()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, output);
+        QCOMPARE(TypedOutputFolder(typed) + ReplaceExtension("a.gds", ".gdsasc"), output);
     }
 
     void reportTextForEachCause_data()
@@ -223,18 +245,39 @@ private slots:
         QCOMPARE(wrong, QStringList());
     }
 
-    void progressAndTimeEstimate()
+    void progressPosition()
     {
         QCOMPARE(ProgressPosition(0, 0), 0);
         QCOMPARE(ProgressPosition(1, 3), 33);
         QCOMPARE(ProgressPosition(2, 3), 66);
         QCOMPARE(ProgressPosition(3, 3), 100);
-        QCOMPARE(TimeEstimateText(0, 0, 5), QString("evaluating"));
-        // 100 equal files: one done is still within 2 %; three done in 6 s project 200 s.
-        QCOMPARE(TimeEstimateText(1, 100, 2), QString("evaluating"));
-        QCOMPARE(TimeEstimateText(2, 100, 4), QString("evaluating"));
-        QCOMPARE(TimeEstimateText(3, 100, 6), QString("200"));
-        QCOMPARE(TimeEstimateText(3, 100, 0), QString("0"));
+    }
+
+    void timeLeft_data()
+    {
+        QTest::addColumn<double>("done");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<long long>("elapsed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing to count") << 0.0 << 0.0 << 5LL << "evaluating";
+        // 100 equal files: up to two done is within 2 %.
+        QTest::newRow("1 %") << 1.0 << 100.0 << 2LL << "evaluating";
+        QTest::newRow("2 %") << 2.0 << 100.0 << 4LL << "evaluating";
+        QTest::newRow("3 % in 6 s: 200 s in all") << 3.0 << 100.0 << 6LL << "194";
+        QTest::newRow("3 % in 7 s: 233.3 s in all") << 3.0 << 100.0 << 7LL << "226";
+        QTest::newRow("3 % at once") << 3.0 << 100.0 << 0LL << "0";
+        QTest::newRow("80 % in 8 s") << 80.0 << 100.0 << 8LL << "2";
+        QTest::newRow("all done") << 100.0 << 100.0 << 37LL << "0";
+        QTest::newRow("more done than counted") << 110.0 << 100.0 << 50LL << "0";
+    }
+
+    void timeLeft()
+    {
+        QFETCH(double, done);
+        QFETCH(double, total);
+        QFETCH(long long, elapsed);
+        QFETCH(QString, text);
+        QCOMPARE(TimeEstimateText(done, total, elapsed), text);
     }
 
     void runConvertsStreamAndTextAndSkipsTheRest()
@@ -279,8 +322,9 @@ private slots:
         f.GdsExtEdit->setText("");
         QTest::mouseClick(f.StartBtn, Qt::LeftButton);
 
-        QCOMPARE(readFile(t.path("outatxt")), recorded("brenmo", t.path("data/a.gds"), t.path("outatxt")));
-        QCOMPARE(readFile(t.path("outb")), recorded("calvio", t.path("data/b.asc"), t.path("outb")));
+        QCOMPARE(readFile(t.path("out/atxt")), recorded("brenmo", t.path("data/a.gds"), t.path("out/atxt")));
+        QCOMPARE(readFile(t.path("out/b")), recorded("calvio", t.path("data/b.asc"), t.path("out/b")));
+        QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files), (QStringList{"brenmo", "calvio"}));
     }
 
     void missingOrBrokenToolsSkipTheirFiles()

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QAbstractButton>
 #include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,21 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <functional>
+
+// One way a user changes the list or the run's options.
+using FormEdit = std::function<void(FormWithTools&)>;
+Q_DECLARE_METATYPE(FormEdit)
+
+// more/0.gds, which sorts before the data/ entries, added by either button.
+const FormEdit addByFileDialog = [](FormWithTools& t) {
+    t.dialogs->files.push_back({t.path("more/0.gds")});
+    QTest::mouseClick(t.form->AddFilesBtn, Qt::LeftButton);
+};
+const FormEdit addByFolderScan = [](FormWithTools& t) {
+    t.dialogs->folders.push_back(t.path("more"));
+    QTest::mouseClick(t.form->AddDirectoriesBtn, Qt::LeftButton);
+};
 
 class VeskFormTests : public QObject {
     Q_OBJECT
@@ -51,7 +67,7 @@ private slots:
                                    f.DirNameEdit->text(), f.Label3->text(), f.Label7->text(), f.GdsExtEdit->text(),
                                    f.Label6->text(), f.Label8->text(), f.AscExtEdit->text(), f.StartBtn->text(),
                                    f.Label2->text(), f.TimeLabel->text(), f.Panel3->text()};
-        QCOMPARE(texts, (QStringList{"File", "E&xit", "About", "Add Files", "Add Directories",
+        QCOMPARE(texts, (QStringList{"&File", "E&xit", "&About", "Add Files", "Add Directories",
                                      "Include Subdirectories", "Remove Selected", "Output options",
                                      "source directory", "", "./", "Extension for", "GDSII files:", ".gds2",
                                      "Extension for", "ASCII files:", ".gdsasc", "Start", "Time Left:", "", "File List:"}));
@@ -321,36 +337,89 @@ private slots:
         QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 1 kB", "Selected Files: 0", "Size: 0 kB"}));
     }
 
-    void deleteKeyAndRemoveButtonChangeNothingWhileNotIdle()
+    void editsAreRefusedWhileARunIsOn_data()
+    {
+        QTest::addColumn<FormEdit>("edit");
+        QTest::newRow("Add Files") << addByFileDialog;
+        QTest::newRow("Add Directories") << addByFolderScan;
+        QTest::newRow("Remove Selected") << FormEdit([](FormWithTools& t) {
+            QTest::mouseClick(t.form->RemoveBtn, Qt::LeftButton);
+        });
+        QTest::newRow("Delete key") << FormEdit([](FormWithTools& t) {
+            QTest::keyClick(t.form->FileListBox, Qt::Key_Delete);
+        });
+        QTest::newRow("source directory") << FormEdit([](FormWithTools& t) {
+            QTest::mouseClick(t.form->SourceBtn, Qt::LeftButton);
+        });
+        QTest::newRow("folder chosen") << FormEdit([](FormWithTools& t) {
+            t.dialogs->folders.push_back("/srv/out");
+            QTest::mouseClick(t.form->DirSelectBtn, Qt::LeftButton);
+        });
+        QTest::newRow("folder typed") << FormEdit([](FormWithTools& t) {
+            QTest::keyClicks(t.form->DirNameEdit, "x");
+        });
+        QTest::newRow("GDSII extension erased") << FormEdit([](FormWithTools& t) {
+            QTest::keyClick(t.form->GdsExtEdit, Qt::Key_Backspace);
+        });
+        QTest::newRow("ASCII extension typed") << FormEdit([](FormWithTools& t) {
+            QTest::keyClicks(t.form->AscExtEdit, "x");
+        });
+    }
+
+    // Each edit is tried while the timer has not yet caught up with the
+    // state, so every control still takes input; idle again, it must work.
+    void editsAreRefusedWhileARunIsOn()
     {
         FormWithTools t(true, true);
         TVeskForm& f = *t.form;
-        QStringList files;
-        for (const char* name : {"data/a.gds", "data/b.gds"}) {
-            files << t.path(name);
-            writeFile(files.back(), "x");
-        }
-        t.addFiles(files);
+        for (const char* name : {"data/a.gds", "data/b.gds", "more/0.gds"})
+            writeFile(t.path(name), "x");
+        t.addFiles({t.path("data/a.gds"), t.path("data/b.gds")});
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        f.FileListBox->setFocus();
+        f.Timer1->stop();
+        QTest::mouseClick(f.DirChoiceBtn, Qt::LeftButton);
         f.FileListBox->item(0)->setSelected(true);
+        f.Timer1Timer();
+        auto everything = [&] {
+            return listEntries(f) + totals(f) + t.dialogs->asked
+                   + QStringList{QString::number(f.SourceBtn->isChecked()), QString::number(f.DirChoiceBtn->isChecked()),
+                                 QString::number(f.DirNameEdit->isEnabled()), f.DirNameEdit->text(),
+                                 f.GdsExtEdit->text(), f.AscExtEdit->text()};
+        };
+        const QStringList before = everything();
+
+        QFETCH(FormEdit, edit);
         for (RunState state : {RunRunning, RunAborting}) {
             f.State = state;
-            QTest::keyClick(f.FileListBox, Qt::Key_Delete);
-            f.RemoveBtnClick();
-            QCOMPARE(listEntries(f), files);
+            edit(t);
+            QCOMPARE(everything(), before);
         }
         f.State = RunIdle;
-        QTest::keyClick(f.FileListBox, Qt::Key_Delete);
-        QCOMPARE(listEntries(f), QStringList{files[1]});
+        edit(t);
+        QVERIFY(everything() != before);
     }
 
-    void deletingTheRunningEntryChangesNothingAndEveryEntryConverts()
+    void listEditsDuringARunChangeNothingAndEveryEntryConvertsOnce_data()
     {
-        // The stand-in brenmo records its arguments, then holds the first
-        // entry until the test lets it go.
-        const QByteArray brenmo = "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$2\"\n"
+        QTest::addColumn<FormEdit>("edit");
+        // The entry being converted, selected and deleted.
+        QTest::newRow("Delete key") << FormEdit([](FormWithTools& t) {
+            t.form->FileListBox->setFocus();
+            t.form->FileListBox->clearSelection();
+            t.form->FileListBox->item(0)->setSelected(true);
+            QTest::keyClick(t.form->FileListBox, Qt::Key_Delete);
+        });
+        QTest::newRow("Add Files") << addByFileDialog;
+        QTest::newRow("Add Directories") << addByFolderScan;
+    }
+
+    void listEditsDuringARunChangeNothingAndEveryEntryConvertsOnce()
+    {
+        // The stand-in brenmo logs its input and records its arguments, then
+        // holds the first entry until the test lets it go.
+        const QByteArray brenmo = "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/log\"\n"
+                                  "printf '%s\\n' \"$@\" > \"$2\"\n"
                                   "n=0\nwhile [ ! -e \"$(dirname \"$0\")/go\" ] && [ $n -lt 1000 ]; do sleep 0.01; n=$((n+1)); done\n";
         FormWithTools t(brenmo, QByteArray());
         TVeskForm& f = *t.form;
@@ -360,20 +429,21 @@ private slots:
             files << t.path(name);
             writeFile(files.back(), stream);
         }
+        writeFile(t.path("more/0.gds"), stream);
         t.addFiles(files);
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
+        // The edit comes before the timer's first pass in the run: every
+        // button is still enabled.
+        f.Timer1->stop();
 
+        QFETCH(FormEdit, edit);
         QStringList seen;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (!seen.isEmpty() || !QFileInfo::exists(t.path("data/a.gdsasc")))
                 return;
-            // The first entry is being converted: select it and press Delete.
-            f.FileListBox->setFocus();
-            f.FileListBox->clearSelection();
-            f.FileListBox->item(0)->setSelected(true);
-            QTest::keyClick(f.FileListBox, Qt::Key_Delete);
+            edit(t);
             seen << listEntries(f);
             writeFile(t.path("go"), "");
         });
@@ -383,14 +453,56 @@ private slots:
 
         QCOMPARE(seen, files);
         QCOMPARE(listEntries(f), files);
+        QCOMPARE(readFile(t.path("log")), (files.join('\n') + '\n').toUtf8());
         for (const QString& file : files) {
             const QString output = QString(file).replace(".gds", ".gdsasc");
-            QFile written(output);
-            QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(output));
-            QCOMPARE(written.readAll(), (file + "\n" + output + "\n").toUtf8());
+            QCOMPARE(readFile(output), (file + "\n" + output + "\n").toUtf8());
         }
+        QCOMPARE(t.dialogs->asked.size(), 1);
         QCOMPARE(t.dialogs->messages, QStringList());
         QCOMPARE(f.State, RunIdle);
+    }
+
+    void fileMenuOpensFromTheKeyboard()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(&f, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(f.File1->isVisible());
+        QCOMPARE(f.File1->activeAction(), f.Exit1);
+        QTest::keyClick(f.File1, Qt::Key_Escape);
+        QTRY_VERIFY(!f.File1->isVisible());
+    }
+
+    // Once the keyboard has moved the focus, each button shows it has it.
+    void focusedButtonShowsItsFocus()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        writeFile(t.path("data/a.gds"), "x");
+        t.addFiles({t.path("data/a.gds")});
+        f.FileListBox->item(0)->setSelected(true);
+        QTest::mouseClick(f.DirChoiceBtn, Qt::LeftButton);
+        f.Timer1->stop();
+        f.Timer1Timer();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.FileListBox->setFocus();
+        QTest::keyClick(f.FileListBox, Qt::Key_Tab);
+
+        QStringList unchanged;
+        for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+                 f.AddFilesBtn, f.AddDirectoriesBtn, f.RemoveBtn, f.DirSelectBtn, f.StartBtn}) {
+            f.FileListBox->setFocus();
+            const QImage plain = button->grab().toImage();
+            button->setFocus(Qt::TabFocusReason);
+            QVERIFY(button->hasFocus());
+            if (button->grab().toImage() == plain)
+                unchanged << button->text();
+        }
+        QCOMPARE(unchanged, QStringList());
     }
 
     void closeIsRefusedDuringARun()

@@ -28,8 +28,10 @@ bool convertStream(const std::string& cellName, const std::string& inputPath, st
     // that a helper thread's buffers never leave too little for the text's.
     auto text = std::make_unique<TextOutput>(&output);
     core::PagedFileHolder file = core::openPagedFile(inputPath);
-    // The text is written behind unless it shares the console.
-    if (&output != &console)
+    // The text is written behind unless it shares the console, or a -cell
+    // filter switches its target several times per structure: each switch
+    // would wait for the writer thread to take a few bytes.
+    if (&output != &console && cellName.empty())
         text->writeBehind();
     core::ParseResult<core::StreamCursor> result;
     {

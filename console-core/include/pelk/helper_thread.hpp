@@ -10,6 +10,10 @@
 
 namespace Pelk::core {
 
+// Whether `bytes` more address space can be had, as a limit such as
+// `ulimit -v` allows.
+bool addressSpaceLeft(std::size_t bytes);
+
 // Where the helpers' buffers come from: null when none can be had, never a
 // throw. Tests put an allocator that refuses here to see the fallback.
 using HelperAllocator = std::unique_ptr<char[]> (*)(std::size_t size);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times each console program beside the floor the machine sets for its job,
 # in alternating runs: brenmo and dressil beside a bare walk over the
-# library's record headers, calvio beside `cat` of its text. Prints medians,
+# library's record headers, calvio beside `cat` of its text, and brenmo
+# -cell into a file beside the same run into standard output. Prints medians,
 # ratios and peak memory. Usage: [BEFORE=<bin folder>] bench/compare.sh [megabytes] [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -74,3 +75,7 @@ compare calvio "$work/bench-$size.txt" cat "cat $work/bench-$size.txt" -- "$work
 compare dressil "$library" "record walk" "$walk" -- "$work/out.report" dressil -q "$library" "$work/out.report"
 compare "dressil, 200,000 structures" "$small" "record walk" "build/bin/record-walk $small" -- "$work/small.report" \
     dressil -q "$small" "$work/small.report"
+# The filter switches the text's target several times per structure, which
+# must cost about the same into a file as into standard output.
+compare "brenmo -cell, 200,000 structures" "$small" "into standard output" "build/bin/brenmo -q -cell=CELL_5 $small" \
+    -- "$work/cell.txt" brenmo -q -cell=CELL_5 "$small" "$work/cell.txt"

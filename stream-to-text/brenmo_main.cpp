@@ -1,10 +1,12 @@
 // brenmo: converts a GDSII stream file into the text form.
 #include "convert_stream.hpp"
 
+#include "pelk/console_program.hpp"
+
 #include <iostream>
 
 int main(int argc, char** argv)
 {
-    std::ios::sync_with_stdio(false);
+    Pelk::core::unsyncStandardStreams();
     return Pelk::brenmo::runBrenmo(argc, argv, std::cout, std::cerr);
 }

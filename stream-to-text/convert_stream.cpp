@@ -24,15 +24,22 @@ namespace {
 bool convertStream(const std::string& cellName, const std::string& inputPath, std::ostream& output,
                    std::ostream& console)
 {
+    // What the conversion cannot do without is taken before what it can, so
+    // that a helper thread's buffers never leave too little for the text's.
+    auto text = std::make_unique<TextOutput>(&output);
     core::PagedFileHolder file = core::openPagedFile(inputPath);
+    // The text is written behind unless it shares the console, or a -cell
+    // filter switches its target several times per structure: each switch
+    // would wait for the writer thread to take a few bytes.
+    if (&output != &console && cellName.empty())
+        text->writeBehind();
     core::ParseResult<core::StreamCursor> result;
     {
-        // Declared before the writers so that it is flushed after them. The
-        // text is written behind the conversion unless it shares the console.
-        auto text = std::make_unique<TextOutput>(&output, TextOutput::defaultCapacity, &output != &console);
         TextWriters writers(*text, cellName);
         result = runTextGrammar(writers, {file.get(), 0}, {file.get(), file->size()});
     }
+    // All the text is out before the failure line.
+    text.reset();
     if (!result.matched)
         console << core::parsingFailedLine(20011, "Parsing failed at position ", result.end.offset);
     return result.matched;

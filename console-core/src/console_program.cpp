@@ -1,5 +1,7 @@
 #include "pelk/console_program.hpp"
 
+#include "pelk/helper_thread.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fstream>
+#include <iostream>
 
 namespace Pelk::core {
 
@@ -135,6 +138,14 @@ bool namesInputFile(const std::string& input, const std::string& output)
     if (::stat(input.c_str(), &in) != 0 || ::stat(output.c_str(), &out) != 0)
         return false;
     return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+}
+
+void unsyncStandardStreams()
+{
+    // Checked first: the library ends the process when these buffers fail.
+    constexpr std::size_t streamBuffers = 256 * 1024;
+    if (addressSpaceLeft(streamBuffers))
+        std::ios::sync_with_stdio(false);
 }
 
 std::string parsingFailedLine(int number, std::string_view wording, std::int64_t position)

@@ -1,9 +1,10 @@
 #include "pelk/output_buffer.hpp"
 
+#include "pelk/helper_thread.hpp"
+
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <new>
 
 namespace Pelk::core {
 
@@ -11,10 +12,18 @@ namespace Pelk::core {
 // is the writer's until the next hand-over returns.
 class WriteBehind {
 public:
-    explicit WriteBehind(std::size_t capacity)
-        : spare(std::make_unique_for_overwrite<char[]>(capacity))
-        , thread([this] { writeHandedOver(); })
+    // A writer with its spare buffer and thread, or null when any of them
+    // cannot be had.
+    static std::unique_ptr<WriteBehind> start(std::size_t capacity)
     {
+        std::unique_ptr<char[]> spare = helperAllocator(capacity);
+        if (!spare)
+            return nullptr;
+        std::unique_ptr<WriteBehind> writer(new (std::nothrow) WriteBehind(std::move(spare)));
+        if (!writer || !writer->thread.start([](void* self) { static_cast<WriteBehind*>(self)->writeHandedOver(); },
+                                             writer.get()))
+            return nullptr;
+        return writer;
     }
 
     ~WriteBehind()
@@ -50,6 +59,8 @@ public:
     }
 
 private:
+    explicit WriteBehind(std::unique_ptr<char[]> spareBuffer) : spare(std::move(spareBuffer)) {}
+
     struct Job {
         std::ostream* target = nullptr;
         const char* bytes = nullptr;
@@ -79,20 +90,20 @@ private:
     Job job;
     bool pending = false;
     bool stopped = false;
-    std::thread thread;
+    HelperThread thread;
 };
 
-OutputBuffer::OutputBuffer(std::ostream* target, std::size_t capacity, bool writeBehind)
+OutputBuffer::OutputBuffer(std::ostream* target, std::size_t capacity)
     : currentOutput(target), capacity(capacity), storage(std::make_unique_for_overwrite<char[]>(capacity))
 {
     buffer = storage.get();
-    if (writeBehind) {
-        try {
-            writer = std::make_unique<WriteBehind>(capacity);
-        } catch (const std::system_error&) {
-            // No thread to be had: the buffer is written where it fills.
-        }
-    }
+}
+
+void OutputBuffer::writeBehind()
+{
+    // Without a writer to be had, the buffer is written where it fills.
+    if (!writer)
+        writer = WriteBehind::start(capacity);
 }
 
 OutputBuffer::~OutputBuffer()

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
 
 namespace Pelk::core {
 
@@ -27,12 +26,26 @@ PagedFile::PagedFile(const std::string& path, const FileLibrary& lib)
         throw "Can't open file";
     fileSize = library.pelk_seek(handle, 0, 2);
     windowStart = library.pelk_seek(handle, 0, 0);
-    ownWindow = makeWindowBuffer(0);
-    window = ownWindow.get();
     if (windowStart != 0 || fileSize < 0) {
         library.pelk_close(handle);
         throw "Can't open file";
     }
+    // A file of more than one window is read ahead from its start, with the
+    // ring and the reader taken now, before any output is written. The first
+    // window then lies in the ring too, and a header across its edge is
+    // still there when the next window is asked for.
+    if (fileSize > windowSize)
+        readAhead = ReadAhead::start(library, handle, fileSize, 0);
+    if (readAhead) {
+        const ReadAhead::Chunk chunk = readAhead->chunkAt(0);
+        window = chunk.bytes;
+        // A failed first read is met again, and thrown, at the first byte asked for.
+        if (chunk.status == ReadAhead::Status::Read)
+            bytesValid = readAhead->contiguousBytes(chunk, 0, windowSize);
+        return;
+    }
+    ownWindow = makeWindowBuffer(0);
+    window = ownWindow.get();
     // A failed first read must not leave a negative count that later reads trust.
     bytesValid = std::max(0, clampToSize(library.pelk_read(handle, ownWindow.get(), windowSize)));
 }
@@ -50,22 +63,9 @@ PagedFile::~PagedFile()
     library.pelk_close(handle);
 }
 
-bool PagedFile::startReadAhead(std::int64_t position)
-{
-    if (!readAhead && !readAheadFailed) {
-        try {
-            readAhead = std::make_unique<ReadAhead>(library, handle, fileSize, position);
-        } catch (const std::system_error&) {
-            // No thread to be had: every window is read when it is asked for.
-            readAheadFailed = true;
-        }
-    }
-    return readAhead != nullptr;
-}
-
 std::int32_t PagedFile::reloadWindow(std::int64_t position)
 {
-    if (!startReadAhead(position))
+    if (!readAhead)
         return readWindow(position);
     windowStart = position;
     bytesValid = 0;

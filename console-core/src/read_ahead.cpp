@@ -2,19 +2,35 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace Pelk::core {
 
-ReadAhead::ReadAhead(const FileLibrary& lib, std::int32_t fileHandle, std::int64_t size, std::int64_t position)
+std::unique_ptr<ReadAhead> ReadAhead::start(const FileLibrary& library, std::int32_t handle, std::int64_t fileSize,
+                                            std::int64_t position)
+{
+    std::unique_ptr<char[]> buffers = helperAllocator(std::size_t{chunkCount} * chunkSize + windowSize);
+    if (!buffers)
+        return nullptr;
+    std::unique_ptr<ReadAhead> readAhead(
+        new (std::nothrow) ReadAhead(library, handle, fileSize, position, std::move(buffers)));
+    if (!readAhead || !readAhead->reader.start([](void* self) { static_cast<ReadAhead*>(self)->readChunks(); },
+                                               readAhead.get()))
+        return nullptr;
+    return readAhead;
+}
+
+ReadAhead::ReadAhead(const FileLibrary& lib, std::int32_t fileHandle, std::int64_t size, std::int64_t position,
+                     std::unique_ptr<char[]> chunkBuffers)
     : library(lib)
     , handle(fileHandle)
     , fileSize(size)
+    , storage(std::move(chunkBuffers))
+    , buffers(reinterpret_cast<std::uint8_t*>(storage.get()))
     , nextPosition(position)
 {
-    buffers = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{chunkCount} * chunkSize + windowSize);
     for (int i = 0; i < chunkCount; ++i)
-        slots[i].buffer = buffers.get() + std::size_t{chunkSize} * static_cast<std::size_t>(i);
-    reader = std::thread([this] { readChunks(); });
+        slots[i].buffer = buffers + std::size_t{chunkSize} * static_cast<std::size_t>(i);
 }
 
 ReadAhead::~ReadAhead()
@@ -56,7 +72,7 @@ void ReadAhead::readChunks()
                 chunk.count = std::min(n, wanted);
                 handlePosition = chunk.start + n;
                 if (sequence % chunkCount == 0)
-                    std::memcpy(buffers.get() + std::size_t{chunkCount} * chunkSize, chunk.bytes,
+                    std::memcpy(buffers + std::size_t{chunkCount} * chunkSize, chunk.bytes,
                                 static_cast<std::size_t>(std::min(chunk.count, windowSize)));
             }
         }

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "pelk/file_library.hpp"
+#include "pelk/helper_thread.hpp"
 #include "pelk/paged_file.hpp"
 
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace Pelk::core {
 
@@ -29,9 +29,11 @@ public:
         const std::uint8_t* bytes = nullptr;
     };
 
-    // Reads `handle` up to `fileSize`, starting at `position`. The handle is
-    // the reader's alone until the destructor has joined it.
-    ReadAhead(const FileLibrary& library, std::int32_t handle, std::int64_t fileSize, std::int64_t position);
+    // A reader of `handle` up to `fileSize`, starting at `position`, with
+    // its buffers and thread, or null when any of them cannot be had. The
+    // handle is the reader's alone until the destructor has joined it.
+    static std::unique_ptr<ReadAhead> start(const FileLibrary& library, std::int32_t handle, std::int64_t fileSize,
+                                            std::int64_t position);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -49,6 +51,9 @@ public:
     std::int32_t contiguousBytes(const Chunk& chunk, std::int64_t position, std::int32_t wanted);
 
 private:
+    ReadAhead(const FileLibrary& library, std::int32_t handle, std::int64_t fileSize, std::int64_t position,
+              std::unique_ptr<char[]> buffers);
+
     struct Slot {
         Chunk chunk;
         std::uint8_t* buffer = nullptr;
@@ -66,7 +71,8 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     // The chunks, then a copy of the first window's worth of the first chunk.
-    std::unique_ptr<std::uint8_t[]> buffers;
+    std::unique_ptr<char[]> storage;
+    std::uint8_t* const buffers;
     Slot slots[chunkCount];
     // Sequences [kept, filled) are read and not given back; the reader
     // reads `filled` next, at `nextPosition`, while fewer than chunkCount are kept.
@@ -78,7 +84,7 @@ private:
     std::uint64_t moves = 0;
     bool stopped = false;
     bool atEnd = false;
-    std::thread reader;
+    HelperThread reader;
 };
 
 } // namespace Pelk::core

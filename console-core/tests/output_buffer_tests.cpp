@@ -1,7 +1,9 @@
 #include "pelk/output_buffer.hpp"
+#include "refused_helper_buffers.hpp"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -11,14 +13,21 @@ using Pelk::core::OutputBuffer;
 
 // Every way of adding text, across many buffer hand-overs and switches of
 // target, leaves each target the bytes sent to it in order, whether the
-// buffer is written behind or where it fills.
+// buffer is written behind, where it fills, or where it fills because the
+// writer's buffer was refused.
 TEST(OutputBuffer, EachTargetGetsItsBytesInOrder)
 {
-    for (bool writeBehind : {false, true}) {
+    enum class Writing { InPlace, Behind, BehindRefused };
+    for (Writing writing : {Writing::InPlace, Writing::Behind, Writing::BehindRefused}) {
         std::ostringstream first, second;
         std::string expectFirst, expectSecond;
+        std::optional<Pelk::testing::RefusedHelperBuffers> refusal;
+        if (writing == Writing::BehindRefused)
+            refusal.emplace();
         {
-            OutputBuffer out(&first, 64, writeBehind);
+            OutputBuffer out(&first, 64);
+            if (writing != Writing::InPlace)
+                out.writeBehind();
             for (int round = 0; round < 200; ++round) {
                 std::string* expect = round % 7 == 3 ? &expectSecond : &expectFirst;
                 std::ostringstream* target = round % 7 == 3 ? &second : &first;
@@ -47,8 +56,11 @@ TEST(OutputBuffer, EachTargetGetsItsBytesInOrder)
             out.append("end");
             expectFirst += "end";
         }
-        EXPECT_EQ(first.str(), expectFirst) << writeBehind;
-        EXPECT_EQ(second.str(), expectSecond) << writeBehind;
+        EXPECT_EQ(first.str(), expectFirst) << static_cast<int>(writing);
+        EXPECT_EQ(second.str(), expectSecond) << static_cast<int>(writing);
+        if (refusal) {
+            EXPECT_EQ(refusal->refused(), 1);
+        }
     }
 }
 

@@ -1,9 +1,11 @@
 #include "pelk/paged_file.hpp"
+#include "refused_helper_buffers.hpp"
 #include "test_files.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -77,9 +79,8 @@ TEST(PagedFile, BytesAFileGainsAfterTheOpenAreNeverRead)
     EXPECT_EQ(thrownText([&] { file.byteAt(70000); }), "file seek error");
 }
 
-// Far past the first window the file is read ahead in larger chunks; every
-// way of walking it must still see each byte where it lies.
-TEST(PagedFile, EveryWalkSeesEachByteWhereItLies)
+// Walks a file of several chunks every way, each walk through a file of its own.
+void expectEveryWalkSeesEachByte(const char* mode)
 {
     const std::int64_t size = 3 * 1024 * 1024 + 12345;
     TemporaryFile input = patterned("walks", static_cast<std::size_t>(size));
@@ -103,9 +104,56 @@ TEST(PagedFile, EveryWalkSeesEachByteWhereItLies)
             if (file.validBytes() != std::min<std::int64_t>(65536, size - file.start()))
                 ++mismatches;
         }
-        EXPECT_EQ(mismatches, 0) << walk.name;
+        EXPECT_EQ(mismatches, 0) << walk.name << ", " << mode;
         EXPECT_EQ(thrownText([&] { file.byteAt(size); }), "file seek error") << walk.name;
     }
+}
+
+// Past the first window the file is read ahead in larger chunks, or, where
+// the read-ahead's buffers cannot be had, read in place; every way of
+// walking it must still see each byte where it lies.
+TEST(PagedFile, EveryWalkSeesEachByteWhereItLies)
+{
+    expectEveryWalkSeesEachByte("read ahead");
+    Pelk::testing::RefusedHelperBuffers refusal;
+    expectEveryWalkSeesEachByte("read in place");
+    // One ring asked for by each file opened.
+    EXPECT_EQ(refusal.refused(), 4);
+}
+
+// Bytes read through the file library, counted by a binding that forwards
+// every read to the real one.
+std::atomic<std::int64_t> bytesRead{0};
+
+Pelk::core::FileLibrary countingLibrary()
+{
+    Pelk::core::FileLibrary counting = Pelk::core::fileLibrary();
+    counting.pelk_read = [](int handle, void* buffer, int count) {
+        const int n = Pelk::core::fileLibrary().pelk_read(handle, buffer, count);
+        bytesRead += std::max(n, 0);
+        return n;
+    };
+    return counting;
+}
+
+// A record header across the first window's edge is read from both sides of
+// it; the chunk holding the first window must still be there for it.
+TEST(PagedFile, AHeaderAcrossTheFirstWindowsEdgeIsReadOnce)
+{
+    const std::int64_t size = 1024 * 1024 + 12345;
+    TemporaryFile input = patterned("edge", static_cast<std::size_t>(size));
+    const Pelk::core::FileLibrary counting = countingLibrary();
+    bytesRead = 0;
+    {
+        PagedFile file(input.path(), counting);
+        std::int64_t mismatches = 0;
+        for (std::int64_t i : {65534, 65536, 65534, 65537})
+            mismatches += file.byteAt(i) != static_cast<std::uint8_t>(i * 7 + 3);
+        for (std::int64_t i = 65536; i < size; i += 1000)
+            mismatches += file.byteAt(i) != static_cast<std::uint8_t>(i * 7 + 3);
+        EXPECT_EQ(mismatches, 0);
+    }
+    EXPECT_EQ(bytesRead, size);
 }
 
 // A file cut short after the open fails with a read error where its bytes

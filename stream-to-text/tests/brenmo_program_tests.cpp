@@ -1,12 +1,15 @@
 #include "conversion_fixture.hpp"
 #include "program_runner.hpp"
+#include "refused_helper_buffers.hpp"
 
 #include "pelk/console_frame.hpp"
+#include "pelk/output_buffer.hpp"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using Pelk::brenmo::testing::convertFile;
 using Pelk::testing::readWholeFile;
 using Pelk::testing::runProgram;
 using Pelk::testing::TemporaryFile;
@@ -21,7 +24,25 @@ TemporaryFile sampleInput(const std::string& name = "sample.gds")
 
 std::string sampleText()
 {
-    return Pelk::brenmo::testing::convertFile(sampleInput().path()).text;
+    return convertFile(sampleInput().path()).text;
+}
+
+// Thousands of structures, three of them named `cell` and large enough that
+// their text passes through several output buffers, the file through
+// several chunks read ahead.
+TemporaryFile manyStructures(const std::string& cell)
+{
+    Pelk::testing::StreamBuilder b;
+    b.libraryStart("MANY");
+    for (int s = 0; s < 3000; ++s) {
+        const bool selected = s % 1000 == 7;
+        b.bgnstr(selected ? cell : "CELL_" + std::to_string(s));
+        for (int e = 0; e < (selected ? 40000 : 3); ++e)
+            b.rectangle(e % 64, e, s, e + 10 + s % 7, s + 5);
+        b.endstr();
+    }
+    b.endlib();
+    return TemporaryFile("many.gds", b);
 }
 
 TEST(BrenmoProgram, ConvertsToStandardOutputAfterTheBanner)
@@ -67,7 +88,34 @@ TEST(BrenmoProgram, CellOptionAndPathsWithBlanks)
     TemporaryFile input = sampleInput("with blank.gds");
     auto run = runProgram(BRENMO_PATH, {"-q", "-cell", "=", "SUB", input.path()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, Pelk::brenmo::testing::convertFile(input.path(), "SUB").text);
+    EXPECT_EQ(run.out, convertFile(input.path(), "SUB").text);
+}
+
+// The filter switches the text's target several times per structure, which
+// must neither change nor lose a byte of what reaches a file.
+TEST(BrenmoProgram, CellTextIsTheSameIntoAFileAsIntoStandardOutput)
+{
+    TemporaryFile input = manyStructures("WANTED");
+    TemporaryFile output("many.txt");
+    auto toFile = runProgram(BRENMO_PATH, {"-q", "-cell=WANTED", input.path(), output.path()});
+    auto toConsole = runProgram(BRENMO_PATH, {"-q", "-cell=WANTED", input.path()});
+    EXPECT_EQ(toFile.status, 0);
+    EXPECT_EQ(toConsole.status, 0);
+    const std::string text = readWholeFile(output.path());
+    EXPECT_GT(text.size(), 3 * Pelk::core::OutputBuffer::defaultCapacity);
+    EXPECT_EQ(text, toConsole.out);
+}
+
+// Without memory for the read-ahead and write-behind, the text is read and
+// written in place, whole.
+TEST(BrenmoProgram, RefusedHelperBuffersLeaveTheTextWhole)
+{
+    TemporaryFile input = manyStructures("WANTED");
+    const std::string whole = convertFile(input.path()).text;
+    Pelk::testing::RefusedHelperBuffers refusal;
+    EXPECT_EQ(convertFile(input.path()).text, whole);
+    // The read-ahead's ring and the writer's second buffer.
+    EXPECT_EQ(refusal.refused(), 2);
 }
 
 TEST(BrenmoProgram, WithoutTheFileLibraryItStartsAndFailsAtTheFirstOpen)

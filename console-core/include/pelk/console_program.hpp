@@ -54,6 +54,11 @@ bool canOpenInput(const std::string& path);
 // would destroy the input before it is read.
 bool namesInputFile(const std::string& input, const std::string& output);
 
+// The standard streams cut loose from C's stdio, which makes them faster.
+// Where an address-space limit leaves no memory for their own buffers, the
+// shared ones stay, and carry the allocation-failed line that ends the run.
+void unsyncStandardStreams();
+
 // The line that reports a failed parse, without a final line feed.
 std::string parsingFailedLine(int number, std::string_view wording, std::int64_t position);
 

@@ -18,15 +18,19 @@ class OutputBuffer {
 public:
     static constexpr std::size_t defaultCapacity = std::size_t{1} << 20;
 
-    // With `writeBehind`, a full buffer is written by a thread of its own
-    // while the next one fills: only for an output no one else writes to
-    // while this buffer lives.
-    explicit OutputBuffer(std::ostream* target, std::size_t capacity = defaultCapacity, bool writeBehind = false);
+    explicit OutputBuffer(std::ostream* target, std::size_t capacity = defaultCapacity);
     ~OutputBuffer();
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
     std::ostream* target() const { return currentOutput; }
+
+    // From here on a full buffer is written by a thread of its own while the
+    // next one fills, if a thread and a second buffer can be had: only for
+    // an output no one else writes to while this buffer lives. Started once
+    // the buffers a run cannot do without are taken, so that this one, which
+    // it can do without, leaves them the memory.
+    void writeBehind();
 
     // Everything appended so far is in the old target before the switch, so
     // that its owner may read or drop it at once.

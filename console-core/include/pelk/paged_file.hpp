@@ -1,6 +1,6 @@
 // Random-access reading of a file through one 64 KB window, so parsers can
 // ask for the byte at any 64-bit offset while the file is read front to back.
-// Past the first window, a reader thread keeps the file read ahead.
+// A file of more than one window is kept read ahead by a reader thread.
 #pragma once
 
 #include "pelk/file_library.hpp"
@@ -69,19 +69,17 @@ private:
     std::int32_t reloadWindow(std::int64_t position);
     std::int32_t readWindow(std::int64_t position);
     std::int32_t clampToSize(std::int32_t count) const;
-    bool startReadAhead(std::int64_t position);
 
     const FileLibrary& library;
     std::int32_t handle;
     std::int64_t fileSize;
     std::int64_t windowStart;
     std::int32_t bytesValid;
-    // The window lies in the chunks read ahead, or, until the reader starts
-    // or where none can be started, in the file's own buffer.
+    // The window lies in the chunks read ahead, or, where the file fits one
+    // window or no reader can be had, in the file's own buffer.
     const std::uint8_t* window = nullptr;
     std::unique_ptr<std::uint8_t[]> ownWindow;
     std::unique_ptr<ReadAhead> readAhead;
-    bool readAheadFailed = false;
 };
 
 using PagedFileHolder = std::unique_ptr<PagedFile>;

@@ -157,11 +157,12 @@ TEST(PagedFile, AHeaderAcrossTheFirstWindowsEdgeIsReadOnce)
 }
 
 // A file cut short after the open fails with a read error where its bytes
-// end, however far ahead it was being read.
+// end, however far ahead it was being read. The cut lies past the chunks the
+// reader may fill at the open, before the file is cut, which it may serve.
 TEST(PagedFile, AFileCutShortAfterTheOpenFailsWhereItsBytesEnd)
 {
-    const std::int64_t size = 2 * 1024 * 1024;
-    const std::int64_t cut = 1000003;
+    const std::int64_t size = 4 * 1024 * 1024;
+    const std::int64_t cut = 2000003;
     TemporaryFile input = patterned("cut", static_cast<std::size_t>(size));
     PagedFile file(input.path());
     std::filesystem::resize_file(input.path(), static_cast<std::uintmax_t>(cut));

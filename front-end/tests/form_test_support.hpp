@@ -11,7 +11,9 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 inline void writeFile(const QString& path, const QByteArray& content)
 {
@@ -47,6 +49,19 @@ inline void writeScript(const QString& path, const QByteArray& script)
     writeFile(path, script);
     QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
 }
+
+// QTemporaryDir cannot remove a name that is not valid in the locale's
+// encoding and would leave its folder behind: this one removes it by bytes.
+struct ScratchDir : QTemporaryDir {
+    ScratchDir() = default;
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path().toLocal8Bit().toStdString(), ignored);
+    }
+};
 
 struct FormWithTools {
     // Tools that are present are plain files that cannot run.
@@ -88,7 +103,7 @@ struct FormWithTools {
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
-    QTemporaryDir dir;
+    ScratchDir dir;
     ScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<TVeskForm> form;
 };

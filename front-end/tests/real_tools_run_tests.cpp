@@ -126,7 +126,7 @@ private slots:
 
     void namesWithQuotesSpacesAndOtherBytesConvert()
     {
-        QTemporaryDir dir;
+        ScratchDir dir;
         const QString list = dir.filePath("list/"), hand = dir.filePath("hand/");
         QDir().mkpath(list);
         QDir().mkpath(hand);

@@ -1,5 +1,8 @@
 #include "conversion_run.hpp"
 
+#include "content_classifier.hpp"
+#include "file_list.hpp"
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -74,14 +77,30 @@ QString headingOf(EntryOutcome::Cause cause)
     return QStringLiteral("Aborted:");
 }
 
-QString lineOf(const EntryOutcome& outcome)
+QString reasonOf(const EntryOutcome& outcome)
 {
     QString detail = outcome.detail;
     if (outcome.cause == EntryOutcome::Refused)
-        detail = QStringLiteral("its output would overwrite ") + detail;
+        detail = (outcome.ofOutput ? QStringLiteral("its output would replace the output of ")
+                                   : QStringLiteral("its output would overwrite "))
+                 + detail;
     else if (outcome.cause == EntryOutcome::Aborted)
         detail = QStringLiteral("stopped part-way, its output is incomplete: ") + detail;
-    return outcome.entry + QStringLiteral(" (") + detail + QLatin1Char(')');
+    return QLatin1Char('(') + detail + QLatin1Char(')');
+}
+
+// The entry's line in the box: one line when it fits, else the path and the
+// reason on a line each. `shortened` tells whether a piece lost its middle.
+QString fittedLineOf(const EntryOutcome& outcome, const FitToLine& fitToLine, bool& shortened)
+{
+    const QString reason = reasonOf(outcome);
+    const QString whole = outcome.entry + QLatin1Char(' ') + reason;
+    if (fitToLine(whole) == whole)
+        return whole;
+    const QString entry = fitToLine(outcome.entry);
+    const QString fittedReason = fitToLine(reason);
+    shortened = shortened || entry != outcome.entry || fittedReason != reason;
+    return entry + QLatin1Char('\n') + fittedReason;
 }
 
 using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
@@ -107,7 +126,7 @@ std::optional<FileIdentity> identityOf(const std::string& path)
 
 }  // namespace
 
-RunReport RunReportText(const RunOutcomes& outcomes)
+RunReport RunReportText(const RunOutcomes& outcomes, const FitToLine& fitToLine)
 {
     const int converted = outcomes.entries - static_cast<int>(outcomes.notConverted.size()) - outcomes.notReached;
     QString text = QStringLiteral("%1 of %2 %3 converted.")
@@ -121,45 +140,108 @@ RunReport RunReportText(const RunOutcomes& outcomes)
 
     QString details;
     int inText = 0;
+    bool shortened = false;
     for (const EntryOutcome::Cause cause : {EntryOutcome::Failed, EntryOutcome::Refused, EntryOutcome::Skipped,
                                             EntryOutcome::NotStarted, EntryOutcome::Aborted}) {
         bool headed = false;
         for (const EntryOutcome& outcome : outcomes.notConverted) {
             if (outcome.cause != cause)
                 continue;
-            const QString line = QLatin1Char('\n') + lineOf(outcome);
             if (!headed) {
                 details += (details.isEmpty() ? QString() : QStringLiteral("\n\n")) + headingOf(cause);
                 if (inText < entriesInReportText)
                     text += QStringLiteral("\n\n") + headingOf(cause);
                 headed = true;
             }
-            details += line;
+            details += QLatin1Char('\n') + outcome.entry + QLatin1Char(' ') + reasonOf(outcome);
             if (inText++ < entriesInReportText)
-                text += line;
+                text += QLatin1Char('\n') + fittedLineOf(outcome, fitToLine, shortened);
         }
     }
-    if (inText <= entriesInReportText)
-        return {text, QString()};
-    text += QStringLiteral("\n\n... and %1 more, listed in the details.").arg(inText - entriesInReportText);
+    if (inText > entriesInReportText)
+        text += QStringLiteral("\n\n... and %1 more, listed in the details.").arg(inText - entriesInReportText);
+    else if (!shortened)
+        details.clear();
     return {text, details};
 }
 
-ListedFiles::ListedFiles(const std::vector<std::string>& entries)
+ProtectedFiles::ProtectedFiles(const std::vector<std::string>& entries) : entries_(entries)
 {
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        paths_.emplace(comparablePath(entries[i]), i);
+        entryPaths_.emplace(comparablePath(entries[i]), i);
         if (const std::optional<FileIdentity> file = identityOf(entries[i]))
-            files_.emplace(*file, i);
+            entryFiles_.emplace(*file, i);
     }
 }
 
-std::optional<std::size_t> ListedFiles::EntryNamedBy(const std::string& outputPath) const
+void ProtectedFiles::AddOutput(const std::string& outputPath, std::size_t entry)
 {
-    if (const auto path = paths_.find(comparablePath(outputPath)); path != paths_.end())
-        return path->second;
+    outputPaths_.emplace(comparablePath(outputPath), entry);
+    // A child that failed before it created its output leaves no file to know
+    // again through a link; its path is still kept.
     if (const std::optional<FileIdentity> file = identityOf(outputPath))
-        if (const auto same = files_.find(*file); same != files_.end())
-            return same->second;
+        outputFiles_.emplace(*file, entry);
+}
+
+std::optional<ProtectedFiles::Owner> ProtectedFiles::OwnerOf(const std::string& outputPath) const
+{
+    const std::string path = comparablePath(outputPath);
+    const std::optional<FileIdentity> file = identityOf(outputPath);
+    for (const bool isOutput : {false, true}) {
+        const auto& paths = isOutput ? outputPaths_ : entryPaths_;
+        const Files& files = isOutput ? outputFiles_ : entryFiles_;
+        if (const auto same = paths.find(path); same != paths.end())
+            return Owner{entries_[same->second], isOutput};
+        if (file)
+            if (const auto same = files.find(*file); same != files.end())
+                return Owner{entries_[same->second], isOutput};
+    }
     return std::nullopt;
+}
+
+namespace {
+
+// Why the run has no tool for an entry of this content.
+QString skipReason(bool stream, bool text, const std::string& path)
+{
+    if (stream)
+        return QStringLiteral("a stream file, and brenmo was not found");
+    if (text)
+        return QStringLiteral("a text form, and calvio was not found");
+    if (!GetFileSize64(path))
+        return QStringLiteral("could not be read");
+    return QStringLiteral("neither a stream file nor a text form");
+}
+
+}  // namespace
+
+EntryPlan PlanEntry(const QString& entry, const RunOptions& options, const ProtectedFiles& files)
+{
+    const std::string inputPath = ToNarrowString(entry);
+    // A stream file is never given to calvio: the stream test comes first.
+    const bool stream = Pelk::vesk::HasStreamHeader(inputPath);
+    const bool text = !stream && Pelk::vesk::HasTextHeader(inputPath);
+    EntryPlan plan;
+    QString extension;
+    if (stream && !options.brenmoPath.empty()) {
+        plan.toolPath = options.brenmoPath;
+        plan.toolName = QStringLiteral("brenmo");
+        extension = options.textExtension;
+    } else if (text && !options.calvioPath.empty()) {
+        plan.toolPath = options.calvioPath;
+        plan.toolName = QStringLiteral("calvio");
+        extension = options.streamExtension;
+    } else {
+        plan.refusal = EntryOutcome{EntryOutcome::Skipped, entry, skipReason(stream, text, inputPath)};
+        return plan;
+    }
+    const QString folder = options.besideSource ? FolderPartOf(entry) : TypedOutputFolder(options.outputFolder);
+    plan.outputPath = ToNarrowString(folder + ReplaceExtension(NamePartOf(entry), extension));
+    // An output that is a listed file would destroy it, before its own
+    // conversion or as the input of it; one that is an earlier entry's
+    // output would lose that entry's result.
+    if (const std::optional<ProtectedFiles::Owner> owner = files.OwnerOf(plan.outputPath)) {
+        plan.refusal = EntryOutcome{EntryOutcome::Refused, entry, ToWideString(owner->entry), owner->isOutput};
+    }
+    return plan;
 }

@@ -1,10 +1,12 @@
-// The pieces of a conversion run that follow from text alone: output paths,
-// the child's command line, and the progress and time-estimate readings.
+// The pieces of a conversion run that need no window: each entry's plan,
+// output paths, the child's command line, the progress and time-estimate
+// readings, and the report of what was not converted.
 #pragma once
 
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -38,14 +40,16 @@ QString TimeEstimateText(double doneBytes, double totalBytes, long long elapsedS
 enum RunState : int { RunIdle = 0, RunRunning = 1, RunAborting = 2 };
 
 // Why an entry of a run was not converted. detail holds, by cause: the
-// tool's message or how it ended; the entry the output would have
-// overwritten; why it was skipped; why its tool could not be started; the
-// path of the incomplete output the stopped tool leaves behind.
+// tool's message or how it ended; the entry whose file (or, with
+// ofOutput, whose output) the entry's output would have overwritten; why it
+// was skipped; why its tool could not be started; the path of the
+// incomplete output the stopped tool leaves behind.
 struct EntryOutcome {
     enum Cause { Failed, Refused, Skipped, NotStarted, Aborted };
     Cause cause;
     QString entry;
     QString detail;
+    bool ofOutput = false;
 };
 
 // Everything a run did not convert: outcomes in list order, and the entries
@@ -66,18 +70,55 @@ struct RunReport {
     QString details;
 };
 
-RunReport RunReportText(const RunOutcomes& outcomes);
+// Shortens a piece of the report in its middle to one line of the box that
+// shows it; a piece that fits comes back as it is.
+using FitToLine = std::function<QString(const QString&)>;
 
-// The files of the list as a run starts, so that an output path can be told
-// apart from every one of them: by the path itself, or as the same file
-// reached through a symbolic or hard link.
-class ListedFiles {
+// An entry whose line does not fit takes two: its path, then why, each
+// shortened to one line. The details then hold every path whole.
+RunReport RunReportText(const RunOutcomes& outcomes, const FitToLine& fitToLine);
+
+// The files a run must not overwrite: the entries of the list as the run
+// starts, and every output it has written or begun to write. A path names
+// one of them by the path itself, or as the same file reached through a
+// symbolic or hard link.
+class ProtectedFiles {
 public:
-    explicit ListedFiles(const std::vector<std::string>& entries);
-    // The index of the entry that outputPath would overwrite, if any.
-    std::optional<std::size_t> EntryNamedBy(const std::string& outputPath) const;
+    explicit ProtectedFiles(const std::vector<std::string>& entries);
+    // The output that the child of the entry at index has begun to write.
+    void AddOutput(const std::string& outputPath, std::size_t entry);
+
+    struct Owner {
+        std::string entry;
+        bool isOutput;  // the entry's output, not the entry itself
+    };
+    // Whose file outputPath would overwrite, if anyone's; entries win over outputs.
+    std::optional<Owner> OwnerOf(const std::string& outputPath) const;
 
 private:
-    std::map<std::string, std::size_t> paths_;
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> files_;
+    using Files = std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t>;
+    std::vector<std::string> entries_;
+    std::map<std::string, std::size_t> entryPaths_, outputPaths_;
+    Files entryFiles_, outputFiles_;
 };
+
+// The run's options, read from the window once as the run starts.
+struct RunOptions {
+    std::string brenmoPath;  // empty when brenmo was not found
+    std::string calvioPath;  // empty when calvio was not found
+    bool besideSource = true;
+    QString outputFolder;  // as typed; used unless besideSource
+    QString textExtension;    // of brenmo's output
+    QString streamExtension;  // of calvio's output
+};
+
+// What the run does with one entry, worked out before its child starts:
+// either a tool with its output, or why the entry is not converted.
+struct EntryPlan {
+    std::string toolPath;
+    QString toolName;
+    std::string outputPath;
+    std::optional<EntryOutcome> refusal;  // Skipped or Refused
+};
+
+EntryPlan PlanEntry(const QString& entry, const RunOptions& options, const ProtectedFiles& files);

@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -97,18 +98,6 @@ QLineEdit* makeEdit(QWidget* parent, const QString& text, QRect geometry)
 QString formatInt(const char* format, long long value)
 {
     return QString::asprintf(format, value);
-}
-
-// Why the run has no tool for an entry.
-QString skipReason(const std::string& path)
-{
-    if (Pelk::vesk::HasStreamHeader(path))
-        return QStringLiteral("a stream file, and brenmo was not found");
-    if (Pelk::vesk::HasTextHeader(path))
-        return QStringLiteral("a text form, and calvio was not found");
-    if (!GetFileSize64(path))
-        return QStringLiteral("could not be read");
-    return QStringLiteral("neither a stream file nor a text form");
 }
 
 // Input by which a button, radio button or edit field changes its own value.
@@ -229,6 +218,11 @@ void TVeskForm::buildLeftPanel()
     Label6 = makeLabel(p, QStringLiteral("Extension for"), {20, 306, 90, 16});
     Label8 = makeLabel(p, QStringLiteral("ASCII files:"), {20, 322, 90, 16});
     AscExtEdit = makeEdit(p, QStringLiteral(".gdsasc"), {112, 312, 84, 22});
+    // An extension holding a '/' would put the output outside its folder, and
+    // a NUL would end the path the tool is given before the one checked here.
+    auto* extensionOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^/\\x{0}]*")), this);
+    GdsExtEdit->setValidator(extensionOnly);
+    AscExtEdit->setValidator(extensionOnly);
 
     StartBtn = new FlatButton(QStringLiteral("Start"), p);
     StartBtn->setGeometry(16, 392, 183, 56);
@@ -307,6 +301,11 @@ void TVeskForm::locateTools()
     StartBtn->setEnabled(BrenmoFound || CalvioFound);
 }
 
+bool TVeskForm::busy() const
+{
+    return State != RunIdle || scanning_;
+}
+
 void TVeskForm::FormClose(CloseAction& action)
 {
     if (State != RunIdle) {
@@ -335,9 +334,9 @@ void TVeskForm::Exit1Click()
 void TVeskForm::About1Click()
 {
     try {
-        TAboutDialog dialog(nullptr, ToNarrowString(programPath_), VESK_PRODUCT_TITLE, 201, false);
-        dialog.move(frameGeometry().center() - dialog.rect().center());
-        dialogs_->showAbout(dialog);
+        auto dialog = std::make_unique<TAboutDialog>(this, ToNarrowString(programPath_), VESK_PRODUCT_TITLE, 201, false);
+        dialog->move(frameGeometry().center() - dialog->rect().center());
+        dialogs_->showAbout(std::move(dialog));
     } catch (const std::exception& failure) {
         dialogs_->showMessage(this, QString::fromLocal8Bit(failure.what()));
     }
@@ -346,7 +345,7 @@ void TVeskForm::About1Click()
 void TVeskForm::OnOutputChange()
 {
     // While a run is on, the timer alone sets these.
-    if (State != RunIdle)
+    if (busy())
         return;
     const bool own = DirChoiceBtn->isChecked();
     DirNameEdit->setEnabled(own);
@@ -355,7 +354,7 @@ void TVeskForm::OnOutputChange()
 
 void TVeskForm::DirSelectBtnClick()
 {
-    if (State != RunIdle)
+    if (busy())
         return;
     QString folder = dialogs_->chooseFolder(this, QStringLiteral("Select Output Directory"), true);
     if (folder.isEmpty())
@@ -367,7 +366,7 @@ void TVeskForm::DirSelectBtnClick()
 
 void TVeskForm::Timer1Timer()
 {
-    const bool idle = State == RunIdle;
+    const bool idle = !busy();
     AddFilesBtn->setEnabled(idle);
     AddDirectoriesBtn->setEnabled(idle);
     IncSubDirBox->setEnabled(idle);
@@ -378,7 +377,8 @@ void TVeskForm::Timer1Timer()
     DirSelectBtn->setEnabled(DirNameEdit->isEnabled());
     GdsExtEdit->setEnabled(idle && CalvioFound);
     AscExtEdit->setEnabled(idle && BrenmoFound);
-    StartBtn->setEnabled(State != RunAborting && (CalvioFound || BrenmoFound) && FileListBox->count() > 0);
+    StartBtn->setEnabled(State != RunAborting && !scanning_ && (CalvioFound || BrenmoFound)
+                         && FileListBox->count() > 0);
 }
 
 std::set<std::string> TVeskForm::currentEntries() const
@@ -402,9 +402,10 @@ void TVeskForm::rebuildList(const std::set<std::string>& paths)
 
 void TVeskForm::AddFilesBtnClick()
 {
-    // The timer disables this button up to 100 ms after Start, and the run
-    // reads the list by index: a click in between must change nothing.
-    if (State != RunIdle)
+    // The timer disables this button up to 100 ms after Start or a scan
+    // began, and both work on the list as it stood: a click in between must
+    // change nothing.
+    if (busy())
         return;
     const QStringList chosen = dialogs_->chooseFiles(*OpenDialog1);
     if (chosen.isEmpty())
@@ -417,17 +418,20 @@ void TVeskForm::AddFilesBtnClick()
 
 void TVeskForm::AddDirectoriesBtnClick()
 {
-    if (State != RunIdle)
+    if (busy())
         return;
     const QString folder = dialogs_->chooseFolder(this, QStringLiteral("Add Directories to Scan"), false);
     if (folder.isEmpty())
         return;
+    // The scan pumps events between subfolders and then replaces the list
+    // with its own copy: no edit may come in between.
+    scanning_ = true;
     std::set<std::string> paths = currentEntries();
-    for (const char* pattern : LayoutFilePatterns) {
-        const bool recurse = IncSubDirBox->isChecked();
+    const bool recurse = IncSubDirBox->isChecked();
+    for (const char* pattern : LayoutFilePatterns)
         for (std::string& path : CollectFiles(ToNarrowString(folder) + '/', pattern, recurse))
             paths.insert(std::move(path));
-    }
+    scanning_ = false;
     if (paths.empty())
         return;
     rebuildList(paths);
@@ -435,9 +439,8 @@ void TVeskForm::AddDirectoriesBtnClick()
 
 void TVeskForm::deleteSelectedEntries()
 {
-    // The list is fixed while a run walks it: an entry removed under the run
-    // would shift the rest, and the run would pass one by unconverted.
-    if (State != RunIdle)
+    // The list is fixed while a run walks it or a scan is to replace it.
+    if (busy())
         return;
     {
         const QSignalBlocker quiet(FileListBox);
@@ -464,7 +467,7 @@ bool TVeskForm::eventFilter(QObject* watched, QEvent* event)
         FileListBoxKeyDown(static_cast<QKeyEvent*>(event)->key());
     // The option controls change themselves on input, before any handler of
     // ours could refuse it: during a run their input is dropped here.
-    if (State != RunIdle && changesAnOption(event->type()) && outputOptionControls_.contains(watched))
+    if (busy() && changesAnOption(event->type()) && outputOptionControls_.contains(watched))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }
@@ -501,6 +504,12 @@ void TVeskForm::UpdateTotals()
                           + QStringLiteral(" kB"));
 }
 
+RunOptions TVeskForm::readRunOptions() const
+{
+    return RunOptions{BrenmoFound ? BrenmoPath : std::string(), CalvioFound ? CalvioPath : std::string(),
+                      SourceBtn->isChecked(), DirNameEdit->text(), AscExtEdit->text(), GdsExtEdit->text()};
+}
+
 void TVeskForm::StartBtnClick()
 {
     if (State == RunAborting)
@@ -511,59 +520,45 @@ void TVeskForm::StartBtnClick()
         StartBtn->setEnabled(false);
         return;
     }
+    if (scanning_)
+        return;
 
     StartBtn->setText(QStringLiteral("Abort"));
+    TimeLabel->setText(QStringLiteral("evaluating"));
     const double totalBytes = SumFileSizes(false);
     double doneBytes = 0;
     const std::time_t startTime = std::time(nullptr);
-    RunOutcomes outcomes;
-    outcomes.entries = FileListBox->count();
-    int entriesInRun = 0;
+    // The list stays as it is while the run walks it: it is read once here,
+    // as are the options.
     std::vector<std::string> entries;
     for (int i = 0; i < FileListBox->count(); ++i)
         entries.push_back(ToNarrowString(FileListBox->item(i)->text()));
-    const ListedFiles listed(entries);
+    const RunOptions options = readRunOptions();
+    ProtectedFiles protectedFiles(entries);
+    RunOutcomes outcomes;
+    outcomes.entries = static_cast<int>(entries.size());
+    int entriesInRun = 0;
 
-    for (int i = 0; i < FileListBox->count() && State != RunAborting; ++i) {
+    for (std::size_t i = 0; i < entries.size() && State != RunAborting; ++i) {
         ++entriesInRun;
-        // The entry is read once, before its child starts. Delete and Remove
-        // leave the list alone while State is not 0.
-        const QString entry = FileListBox->item(i)->text();
-        const std::string inputPath = ToNarrowString(entry);
-        const QString folder = SourceBtn->isChecked() ? FolderPartOf(entry) : TypedOutputFolder(DirNameEdit->text());
-
-        std::string toolPath;
-        QString extension;
-        if (BrenmoFound && Pelk::vesk::HasStreamHeader(inputPath)) {
-            toolPath = BrenmoPath;
-            extension = AscExtEdit->text();
-        } else if (CalvioFound && Pelk::vesk::HasTextHeader(inputPath)) {
-            toolPath = CalvioPath;
-            extension = GdsExtEdit->text();
-        } else {
-            outcomes.notConverted.push_back({EntryOutcome::Skipped, entry, skipReason(inputPath)});
-            continue;
-        }
-
-        const std::string outputPath = ToNarrowString(folder + ReplaceExtension(NamePartOf(entry), extension));
-        // An output that is itself an entry would destroy a file the user
-        // listed: before its conversion, or as the input of its own.
-        if (const std::optional<std::size_t> overwritten = listed.EntryNamedBy(outputPath)) {
-            outcomes.notConverted.push_back({EntryOutcome::Refused, entry, ToWideString(entries[*overwritten])});
+        const QString entry = ToWideString(entries[i]);
+        const EntryPlan plan = PlanEntry(entry, options, protectedFiles);
+        if (plan.refusal) {
+            outcomes.notConverted.push_back(*plan.refusal);
             continue;
         }
         // The child gets the three paths as they are: no splitting of a
         // joined line can change or lose a byte.
-        const ChildEnd end = runConverter(toolPath, inputPath, outputPath, State);
-        const QString toolName = toolPath == BrenmoPath ? QStringLiteral("brenmo") : QStringLiteral("calvio");
-        if (std::optional<EntryOutcome> outcome = outcomeOf(end, entry, toolName, ToWideString(outputPath)))
+        const ChildEnd end = runConverter(plan.toolPath, entries[i], plan.outputPath, State);
+        if (std::optional<EntryOutcome> outcome = outcomeOf(end, entry, plan.toolName, ToWideString(plan.outputPath)))
             outcomes.notConverted.push_back(std::move(*outcome));
         if (end.kind == ChildEnd::NotStarted) {
             State = RunIdle;
             continue;
         }
+        protectedFiles.AddOutput(plan.outputPath, i);
 
-        doneBytes += static_cast<double>(GetFileSize64(inputPath).value_or(0));
+        doneBytes += static_cast<double>(GetFileSize64(entries[i]).value_or(0));
         ProgressBar1->setValue(ProgressPosition(doneBytes, totalBytes));
         TimeLabel->setText(TimeEstimateText(doneBytes, totalBytes, std::time(nullptr) - startTime));
     }
@@ -578,7 +573,8 @@ void TVeskForm::StartBtnClick()
     // A run that did not convert every entry says which and why, once; one
     // that did ends silently.
     if (!outcomes.allConverted()) {
-        const RunReport report = RunReportText(outcomes);
+        const RunReport report =
+            RunReportText(outcomes, [this](const QString& piece) { return dialogs_->fitToReportLine(this, piece); });
         dialogs_->showReport(this, report.text, report.details);
     }
 }

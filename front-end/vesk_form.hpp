@@ -110,12 +110,17 @@ private:
     void buildLeftPanel();
     void buildRightPanel();
     void locateTools();
+    // Whether the list and the run's options refuse every edit: while a run
+    // is on, and while a folder scan is.
+    bool busy() const;
+    RunOptions readRunOptions() const;
     void deleteSelectedEntries();
     void rebuildList(const std::set<std::string>& paths);
     std::set<std::string> currentEntries() const;
 
     QString programPath_;
     std::unique_ptr<VeskDialogs> dialogs_;
+    bool scanning_ = false;
     // The controls of the run's options, whose input a run refuses.
     QList<QObject*> outputOptionControls_;
 };

@@ -37,11 +37,11 @@ using CountedPtr = Pelk::util::SharedPtr<int, CountingDeleter>;
 // Answers the about box by recording what it shows.
 struct AboutRecorder : ScriptedDialogs {
     QStringList shown;
-    void showAbout(TAboutDialog& dialog) override
+    void showAbout(std::unique_ptr<TAboutDialog> dialog) override
     {
-        const QPixmap picture = dialog.Image1->pixmap();
-        shown << dialog.windowTitle() << dialog.NameLabel->text() << dialog.VersionLabel->text()
-              << QString("%1x%2").arg(picture.width()).arg(picture.height()) << dialog.BitBtn1->text();
+        const QPixmap picture = dialog->Image1->pixmap();
+        shown << dialog->windowTitle() << dialog->NameLabel->text() << dialog->VersionLabel->text()
+              << QString("%1x%2").arg(picture.width()).arg(picture.height()) << dialog->BitBtn1->text();
     }
 };
 

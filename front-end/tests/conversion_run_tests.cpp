@@ -5,6 +5,8 @@
 #include "parser_nodes.hpp"
 #include "test_files.hpp"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +42,38 @@ QByteArray recorded(const QString& tool, const QString& input, const QString& ou
 
 // What a child writes, read by read: the stream (0 output, 1 error) and the bytes.
 using Chunks = QList<QPair<int, QByteArray>>;
+
+// A line of the report holds 80 characters here; a longer piece keeps its
+// first 39 and last 40 around an ellipsis.
+QString fitTo80(const QString& piece)
+{
+    return piece.size() <= 80 ? piece : piece.left(39) + QChar(0x2026) + piece.right(40);
+}
+
+// How the run planned each entry: the output path, or the refusal and whose
+// file the output would have overwritten; paths relative to root.
+QStringList planned(const QStringList& entries, const RunOptions& options, const QString& root)
+{
+    std::vector<std::string> narrow;
+    for (const QString& entry : entries)
+        narrow.push_back(ToNarrowString(root + entry));
+    ProtectedFiles files(narrow);
+    QStringList plans;
+    for (std::size_t i = 0; i < narrow.size(); ++i) {
+        const EntryPlan plan = PlanEntry(root + entries[int(i)], options, files);
+        if (plan.refusal) {
+            plans << QString("refused: %1 %2")
+                         .arg(plan.refusal->ofOutput ? "output of" : "entry")
+                         .arg(plan.refusal->detail.mid(root.size()));
+            continue;
+        }
+        // What the child would do: begin its output.
+        writeFile(ToWideString(plan.outputPath), "out");
+        files.AddOutput(plan.outputPath, i);
+        plans << plan.toolName + " " + ToWideString(plan.outputPath).mid(root.size());
+    }
+    return plans;
+}
 
 }  // namespace
 
@@ -133,6 +167,18 @@ private slots:
                "/d/2 (brenmo could not be started: x)\n\nAborted:\n/d/1 (stopped part-way, its output is incomplete: /d/1.o)"
             << "";
 
+        QTest::newRow("a line too long for the box takes two, whole")
+            << RunOutcomes{2, {{E::Refused, "/data/cells/library_two/inverter.gds", "/data/cells/library_one/inverter.gds", true}}, 0}
+            << "1 of 2 files were converted.\n\nRefused:\n/data/cells/library_two/inverter.gds\n"
+               "(its output would replace the output of /data/cells/library_one/inverter.gds)"
+            << "";
+        const QString longPath = "/data/" + QString(200, 'a') + "/b.gds";
+        QTest::newRow("a path too long for a line loses its middle, and the details keep it")
+            << RunOutcomes{1, {{E::Aborted, longPath, "/o/b.gdsasc"}}, 0}
+            << "0 of 1 file was converted.\n\nAborted:\n/data/" + QString(33, 'a') + QChar(0x2026)
+                   + QString(34, 'a') + "/b.gds\n(stopped part-way, its output is incomplete: /o/b.gdsasc)"
+            << "Aborted:\n" + longPath + " (stopped part-way, its output is incomplete: /o/b.gdsasc)";
+
         // Ten entries fit the message; an eleventh sends the whole list to the details.
         RunOutcomes ten{150, {}, 0}, twelve{150, {}, 0};
         QString failedLines;
@@ -158,28 +204,59 @@ private slots:
     void reportTextForEachCause()
     {
         QFETCH(RunOutcomes, outcomes);
-        const RunReport report = RunReportText(outcomes);
+        const RunReport report = RunReportText(outcomes, fitTo80);
         QTEST(report.text, "text");
         QTEST(report.details, "details");
     }
 
+    void reportBoxFitsTheScreenAndItsTextCanBeCopied_data()
+    {
+        QTest::addColumn<RunOutcomes>("outcomes");
+        RunOutcomes many{150, {}, 0};
+        for (int i = 0; i < 150; ++i)
+            many.notConverted.push_back({EntryOutcome::Failed, QString("/data/layouts/block_%1.gds").arg(i),
+                                         "ERROR[20011] \tParsing failed at position 66"});
+        QTest::newRow("150 entries") << many;
+        // Paths of about 4,000 bytes, one with blanks the box could wrap at.
+        RunOutcomes longPaths{3, {}, 0};
+        const QString deep = "/data" + QString("/level").repeated(660);
+        longPaths.notConverted = {{EntryOutcome::Failed, deep + "/a.gds", "ERROR[20005] \tCannot open input file: " + deep + "/a.gds"},
+                                  {EntryOutcome::Refused, deep + "/b c d e f g.gds", deep + "/a.gds", true},
+                                  {EntryOutcome::Aborted, deep + "/c.gds", deep + "/c.gdsasc"}};
+        QTest::newRow("three paths of 4,000 bytes") << longPaths;
+    }
+
     void reportBoxFitsTheScreenAndItsTextCanBeCopied()
     {
-        RunOutcomes outcomes{150, {}, 0};
-        for (int i = 0; i < 150; ++i)
-            outcomes.notConverted.push_back({EntryOutcome::Failed, QString("/data/layouts/block_%1.gds").arg(i),
-                                             "ERROR[20011] \tParsing failed at position 66"});
-        const RunReport report = RunReportText(outcomes);
-        const std::unique_ptr<QMessageBox> box = makeReportBox(nullptr, report.text, report.details);
+        QFETCH(RunOutcomes, outcomes);
+        QWidget window;
+        VeskDialogs dialogs;
+        const RunReport report =
+            RunReportText(outcomes, [&](const QString& piece) { return dialogs.fitToReportLine(&window, piece); });
+        QVERIFY(!report.details.isEmpty());
+        for (const EntryOutcome& outcome : outcomes.notConverted)
+            QVERIFY(report.details.contains(outcome.entry + " ("));
+        const std::unique_ptr<QMessageBox> box = makeReportBox(&window, report.text, report.details);
         QCOMPARE(box->text(), report.text);
         QCOMPARE(box->detailedText(), report.details);
         QCOMPARE(box->textFormat(), Qt::PlainText);
-        QCOMPARE(box->textInteractionFlags(), Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         box->show();
-        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-        const int screenHeight = box->screen()->availableGeometry().height();
-        QVERIFY2(box->frameGeometry().height() <= screenHeight,
-                 qPrintable(QString("%1 > %2").arg(box->frameGeometry().height()).arg(screenHeight)));
+        QVERIFY(QTest::qWaitForWindowActive(box.get()));
+        const QRect screen = box->screen()->availableGeometry();
+        QVERIFY2(box->frameGeometry().height() <= screen.height() && box->frameGeometry().width() <= screen.width(),
+                 qPrintable(QString("%1x%2 on %3x%4").arg(box->frameGeometry().width()).arg(box->frameGeometry().height())
+                                .arg(screen.width()).arg(screen.height())));
+
+        // The keyboard alone reaches the text and copies it.
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        QVERIFY(label);
+        for (int tab = 0; tab < 4 && !label->hasFocus(); ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(label->hasFocus());
+        QApplication::clipboard()->clear();
+        QTest::keyClick(label, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), report.text);
     }
 
     void errorLineScannerKeepsTheLastErrorLine_data()
@@ -222,7 +299,9 @@ private slots:
         std::filesystem::create_hard_link(root + "list/a.gds", root + "list/hard.gdsasc");
         std::filesystem::create_symlink(root + "list/b.asc", root + "list/soft.gds2");
         std::filesystem::create_symlink(root + "elsewhere/c.real", root + "list/c.gds");
-        const ListedFiles listed({root + "list/a.gds", root + "list/b.asc", root + "list/c.gds", root + "list/gone.gds"});
+        const std::vector<std::string> entries = {root + "list/a.gds", root + "list/b.asc", root + "list/c.gds",
+                                                  root + "list/gone.gds"};
+        const ProtectedFiles listed(entries);
         const QString current = QDir::currentPath();
         QDir::setCurrent(dir.filePath("list"));
 
@@ -238,11 +317,56 @@ private slots:
             {root + "elsewhere/other", std::nullopt},   // a file that is no entry
         };
         QStringList wrong;
-        for (const auto& [output, entry] : cases)
-            if (listed.EntryNamedBy(output) != entry)
+        for (const auto& [output, entry] : cases) {
+            const std::optional<ProtectedFiles::Owner> owner = listed.OwnerOf(output);
+            if (owner.has_value() != entry.has_value() || (owner && (owner->entry != entries[*entry] || owner->isOutput)))
                 wrong << QString::fromStdString(output);
+        }
         QDir::setCurrent(current);
         QCOMPARE(wrong, QStringList());
+    }
+
+    void anOutputOfTheRunIsNeverReplaced_data()
+    {
+        QTest::addColumn<QStringList>("streams");  // stream files to lay out
+        QTest::addColumn<QStringList>("links");    // "link>target" pairs, relative to the link's folder
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("outputFolder");  // empty: beside each source
+        QTest::addColumn<QStringList>("plans");
+        QTest::newRow("one folder, two extensions")
+            << QStringList{"d/x.gds", "d/x.strm"} << QStringList() << QStringList{"d/x.gds", "d/x.strm"} << ""
+            << QStringList{"brenmo d/x.gdsasc", "refused: output of d/x.gds"};
+        QTest::newRow("two folders into one output folder")
+            << QStringList{"lib1/inv.gds", "lib2/inv.gds", "lib2/nand.gds"} << QStringList()
+            << QStringList{"lib1/inv.gds", "lib2/inv.gds", "lib2/nand.gds"} << "out"
+            << QStringList{"brenmo out/inv.gdsasc", "refused: output of lib1/inv.gds", "brenmo out/nand.gdsasc"};
+        QTest::newRow("one folder listed through a linked one")
+            << QStringList{"lib/a.gds"} << QStringList{"alias>lib"} << QStringList{"alias/a.gds", "lib/a.gds"} << ""
+            << QStringList{"brenmo alias/a.gdsasc", "refused: output of alias/a.gds"};
+        QTest::newRow("an output linked to an earlier one")
+            << QStringList{"d/a.gds", "d/b.gds"} << QStringList{"d/b.gdsasc>a.gdsasc"} << QStringList{"d/a.gds", "d/b.gds"}
+            << "" << QStringList{"brenmo d/a.gdsasc", "refused: output of d/a.gds"};
+        QTest::newRow("a file that is neither entry nor output is overwritten")
+            << QStringList{"d/a.gds", "d/a.gdsasc"} << QStringList() << QStringList{"d/a.gds"} << ""
+            << QStringList{"brenmo d/a.gdsasc"};
+    }
+
+    void anOutputOfTheRunIsNeverReplaced()
+    {
+        QFETCH(QStringList, streams);
+        QFETCH(QStringList, links);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, outputFolder);
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/";
+        for (const QString& name : streams)
+            writeFile(root + name, streamContent);
+        for (const QString& link : links) {
+            const QStringList ends = link.split('>');
+            std::filesystem::create_symlink(ToNarrowString(ends[1]), ToNarrowString(root + ends[0]));
+        }
+        const RunOptions options{"/bin/brenmo", "/bin/calvio", outputFolder.isEmpty(), root + outputFolder, ".gdsasc", ".gds2"};
+        QTEST(planned(entries, options, root), "plans");
     }
 
     void progressPosition()

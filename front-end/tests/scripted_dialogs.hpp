@@ -19,6 +19,7 @@ public:
     QList<QWidget*> messageParents;  // the parent given with each message
     QStringList details;             // each report's details, beside its text in messages
     std::function<void()> onMessage;   // called as each message is shown
+    bool showMessageBoxes = false;     // also show each plain message as a user would see it
 
     QStringList chooseFiles(QFileDialog& dialog) override
     {
@@ -35,19 +36,29 @@ public:
 
     void showMessage(QWidget* parent, const QString& text) override
     {
+        record(parent, text);
+        if (showMessageBoxes)
+            VeskDialogs::showMessage(parent, text);
+    }
+
+    void showReport(QWidget* parent, const QString& text, const QString& reportDetails) override
+    {
+        details << reportDetails;
+        record(parent, text);
+    }
+
+    // The report's lines are never shortened here, whatever the fonts.
+    QString fitToReportLine(const QWidget*, const QString& piece) override { return piece; }
+
+private:
+    void record(QWidget* parent, const QString& text)
+    {
         messages << text;
         messageParents << parent;
         if (onMessage)
             onMessage();
     }
 
-    void showReport(QWidget* parent, const QString& text, const QString& reportDetails) override
-    {
-        details << reportDetails;
-        showMessage(parent, text);
-    }
-
-private:
     template <class T>
     static T take(std::deque<T>& queue)
     {

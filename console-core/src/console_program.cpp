@@ -15,6 +15,21 @@ namespace Pelk::core {
 
 namespace {
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether descriptor `fd` is open on the regular file `input` names: what
+// is written to it would destroy the input.
+bool descriptorIsInputFile(const std::string& input, int fd)
+{
+    struct stat in {};
+    struct stat opened {};
+    if (::stat(input.c_str(), &in) != 0 || ::fstat(fd, &opened) != 0)
+        return false;
+    // Only a regular file keeps what is written over it; a terminal or a pipe
+    // named as the input is refused as an input, its line on the console.
+    return S_ISREG(in.st_mode) && sameFile(in, opened);
+}
+
 void writeIncorrectArguments(const ConsoleProgram& program, std::ostream& err)
 {
     std::string line = errorLine(program.messages.incorrectArguments, program.messages.incorrectArgumentsText, 2);
@@ -36,14 +51,24 @@ int convertChecked(const ConsoleProgram& program, const CommandOptions& options,
         return exitFailure;
     }
     const bool toFile = !options.outputPath.empty();
-    std::ofstream file;
+    auto refuseOutput = [&](const std::string& name) {
+        err << errorLine(messages.cannotCreateOutput, "Cannot create output file: " + name);
+        return exitFailure;
+    };
     // An output naming the input is refused before it is opened, which would
     // truncate the input.
-    if (toFile && !namesInputFile(options.inputPath, options.outputPath))
+    if (toFile && namesInputFile(options.inputPath, options.outputPath))
+        return refuseOutput(options.outputPath);
+    // Standard output takes the parse failure line even when an output file
+    // is named, so it is refused whenever it is the input; it is named the
+    // way a user would name it as an output path.
+    if (descriptorIsInputFile(options.inputPath, STDOUT_FILENO))
+        return refuseOutput("/dev/stdout");
+    std::ofstream file;
+    if (toFile) {
         file.open(options.outputPath, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (toFile && !file.is_open()) {
-        err << errorLine(messages.cannotCreateOutput, "Cannot create output file: " + options.outputPath);
-        return exitFailure;
+        if (!file.is_open())
+            return refuseOutput(options.outputPath);
     }
     std::ostream& output = toFile ? static_cast<std::ostream&>(file) : console;
     bool matched = program.convert(options, output, console);
@@ -108,6 +133,10 @@ int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const
         err << buildBanner(std::string(program.toolName)) << program.usage;
         return exitSuccess;
     }
+    // Once the input is known, a standard error that is the input gets not
+    // even the banner: any line would land in it.
+    if (descriptorIsInputFile(options.inputPath, STDERR_FILENO))
+        return exitFailure;
     if (program.outputRequired && options.outputPath.empty()) {
         err << buildBanner(std::string(program.toolName)) << errorLine(program.messages.noOutputFile, "No output file specified.", 2)
             << program.usage;
@@ -137,7 +166,7 @@ bool namesInputFile(const std::string& input, const std::string& output)
     struct stat out {};
     if (::stat(input.c_str(), &in) != 0 || ::stat(output.c_str(), &out) != 0)
         return false;
-    return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+    return sameFile(in, out);
 }
 
 void unsyncStandardStreams()

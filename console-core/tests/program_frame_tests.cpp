@@ -239,34 +239,75 @@ TEST_P(ProgramFrame, AWordAfterTheOutputPathIsAnIncorrectCommandLine)
 }
 
 // A closed standard descriptor would be handed to the output file, and the
-// lines meant for the console would be written into it.
-TEST_P(ProgramFrame, ClosedStandardDescriptorsLeaveTheOutputAsItIs)
+// lines meant for the console would be written into it. One that is the
+// input would destroy it: that run is refused before a byte reaches it.
+TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsTheyAre)
 {
-    auto runClosing = [&](const std::string& closing, std::vector<std::string> args) {
-        args.insert(args.begin(), {"-c", "exec \"$0\" \"$@\" " + closing, GetParam().path});
+    auto runWith = [&](const std::string& redirection, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-c", "exec \"$0\" \"$@\" " + redirection, GetParam().path});
         return runProgram("/bin/sh", args);
     };
-    // Its last record spoiled, the input fails to parse once the output is open.
+    // Its last record spoiled, the input fails to parse once the output is
+    // open, and the failure line goes to standard output.
     std::string spoiled = path("spoiled" + fs::path(input).extension().string());
     std::string bytes = inputBytes;
     bytes[bytes.size() - 2] = 'X';
     std::ofstream(spoiled, std::ios::binary) << bytes;
-    std::string output = path("out");
-    auto open = runProgram(GetParam().path, {"-q", spoiled, output});
+    const std::string output = path("out");
+    auto open = runProgram(GetParam().path, {spoiled, output});
     ASSERT_EQ(open.status, 1);
     ASSERT_NE(open.out, "");
-    const std::string expected = readWholeFile(output);
-    for (const std::string closing : {"<&-", ">&-", "2>&-", "<&- >&- 2>&-"}) {
+    const std::string converted = readWholeFile(output);
+    const std::string toConsole = GetParam().outputRequired ? "" : runProgram(GetParam().path, {spoiled}).out;
+    ASSERT_EQ(GetParam().outputRequired, toConsole.empty());
+
+    const std::string banner = this->banner() + "\n";
+    const std::string refused = banner + cannotCreate("/dev/stdout");
+    const std::string unknown =
+        numbered(GetParam().base + GetParam().unknownNumber, "Unknown exception. No information available.");
+    const std::string onInput = Pelk::testing::shellQuote(spoiled);
+    const std::string other = path("other");
+    struct Row {
+        std::string redirection;
+        bool outputNamed;
+        std::string out; // captured, or in `other`
+        std::string err;
+        bool outputWritten;
+    };
+    const Row rows[] = {
+        {"<&-", true, open.out, banner, true},
+        {">&-", true, "", banner, true},
+        {"2>&-", true, open.out, "", true},
+        {"<&- >&- 2>&-", true, "", "", true},
+        // The failure line would land in the input even with an output named.
+        {"1<>" + onInput, true, "", refused, false},
+        {"2>>" + onInput, true, "", "", false},
+        {">" + other, true, open.out, banner, true},
+        {"1<>" + onInput, false, "", refused, false},
+        {">>" + onInput, false, "", refused, false},
+        {"2>>" + onInput, false, "", "", false},
+        {">" + other, false, toConsole, banner, false},
+        // Nothing written to a closed standard output arrives: that stays a failure.
+        {">&-", false, "", banner + unknown, false},
+    };
+    for (const Row& row : rows) {
+        if (GetParam().outputRequired && !row.outputNamed)
+            continue;
+        // Each row starts from the same files, whatever the one before left.
+        std::ofstream(spoiled, std::ios::binary | std::ios::trunc) << bytes;
         fs::remove(output);
-        EXPECT_EQ(runClosing(closing, {"-q", spoiled, output}).status, 1) << closing;
-        EXPECT_EQ(readWholeFile(output), expected) << closing;
-    }
-    // Nothing written to a closed standard output arrives: that stays a failure.
-    if (!GetParam().outputRequired) {
-        auto run = runClosing(">&-", {"-q", input});
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err,
-                  numbered(GetParam().base + GetParam().unknownNumber, "Unknown exception. No information available."));
+        fs::remove(other);
+        auto run = runWith(row.redirection, row.outputNamed ? std::vector<std::string>{spoiled, output}
+                                                              : std::vector<std::string>{spoiled});
+        const std::string what = row.redirection + (row.outputNamed ? " into a file" : "");
+        EXPECT_EQ(run.status, 1) << what;
+        EXPECT_EQ(run.out + readWholeFile(other), row.out) << what;
+        EXPECT_EQ(run.err, row.err) << what;
+        EXPECT_EQ(readWholeFile(spoiled), bytes) << what;
+        if (row.outputWritten)
+            EXPECT_EQ(readWholeFile(output), converted) << what;
+        else
+            EXPECT_FALSE(fs::exists(output)) << what;
     }
 }
 

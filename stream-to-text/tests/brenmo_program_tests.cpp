@@ -4,6 +4,7 @@
 
 #include "pelk/console_frame.hpp"
 #include "pelk/output_buffer.hpp"
+#include "pelk/record_codes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -63,13 +64,39 @@ TEST(BrenmoProgram, QuietConvertsToAFileOnly)
     EXPECT_EQ(readWholeFile(output.path()), sampleText());
 }
 
+// Thrown inside a structure that -cell skips, a failure must hand the text
+// back to the real output: the filter's stream it was going to goes with the
+// filter.
 TEST(BrenmoProgram, ThrownFailuresAreUnknownExceptions)
 {
-    TemporaryFile empty("empty.gds", "");
-    auto run = runProgram(BRENMO_PATH, {"-q", empty.path()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "\nERROR[20008] \tUnknown exception. No information available.\n");
+    using namespace Pelk::core::Records;
+    Pelk::testing::StreamBuilder skipped;
+    skipped.libraryStart().bgnstr("TOP").rectangle(1, 0, 0, 2, 2).endstr();
+    // One point and a half.
+    skipped.bgnstr("A").record(BOUNDARY).int2(LAYER, {1}).int2(DATATYPE, {0}).record(XY, Pelk::testing::Bytes(12));
+    skipped.endel().endstr().endlib();
+    const std::string dates = "2010/4/17 9:05:03, 2010/4/17 9:05:03";
+    struct Row {
+        const char* name;
+        Pelk::testing::StreamBuilder input;
+        std::vector<std::string> options;
+        std::string out;
+    };
+    const Row rows[] = {
+        {"empty file", {}, {"-q"}, ""},
+        {"failure in a skipped structure", skipped, {"-q", "-cell=TOP"},
+         "VERSION 600\nLIBRARY [" + dates + "] LIB\nUNITS 0.001 1e-009\n\nSTRUCT [" + dates
+             + "]  TOP\n   BOUNDARY 1 0\n\tRECT (0 0, 2 2)\n   ;\n\nENDSTR"},
+    };
+    for (const Row& row : rows) {
+        TemporaryFile input("thrown.gds", row.input);
+        std::vector<std::string> args = row.options;
+        args.push_back(input.path());
+        auto run = runProgram(BRENMO_PATH, args);
+        EXPECT_EQ(run.status, 1) << row.name;
+        EXPECT_EQ(run.out, row.out) << row.name;
+        EXPECT_EQ(run.err, "\nERROR[20008] \tUnknown exception. No information available.\n") << row.name;
+    }
 }
 
 TEST(BrenmoProgram, ParseFailureGoesToStandardOutputEvenWithAnOutputFile)

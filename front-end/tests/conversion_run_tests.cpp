@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -614,6 +615,68 @@ private slots:
         QCOMPARE(readWholeFile(folder + "\xff\"q\".gds2"),
                  "calvio\n" + folder + "\xff\"q\".asc\n" + folder + "\xff\"q\".gds2\n");
         QCOMPARE(t.dialogs->messages, QStringList());
+    }
+
+    void aBoxOpenDuringARunDoesNotHoldItUp_data()
+    {
+        QTest::addColumn<bool>("exit");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("About") << false << QStringList();
+        QTest::newRow("File, Exit") << true << QStringList{"Stop running processes before closing application"};
+    }
+
+    // The box opens once the first child runs; every entry still converts,
+    // and the box is still there as the run ends.
+    void aBoxOpenDuringARunDoesNotHoldItUp()
+    {
+        FormWithTools t(QByteArray("#!/bin/sh\nprintf '%s\\n' brenmo \"$@\" > \"$2\"\nsleep 0.2\n"), QByteArray());
+        TVeskForm& f = *t.form;
+        t.dialogs->showMessageBoxes = true;
+        QStringList files;
+        for (const char* name : {"data/a.gds", "data/b.gds", "data/c.gds", "data/d.gds"}) {
+            files << t.path(name);
+            writeFile(files.back(), streamContent);
+        }
+        t.addFiles(files);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QFETCH(bool, exit);
+
+        QPointer<QWidget> box;
+        QString timeLeft;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (!timeLeft.isNull() || !QFileInfo::exists(t.path("data/a.gdsasc")))
+                return;
+            timeLeft = f.TimeLabel->text();
+            (exit ? f.Exit1 : f.About1)->trigger();
+            box = QApplication::activeModalWidget();
+        });
+        poll.start(10);
+        // A box that held the run up would be closed here, and the test fail
+        // rather than hang.
+        QTimer::singleShot(10000, this, [] {
+            if (QWidget* stuck = QApplication::activeModalWidget())
+                stuck->close();
+        });
+        QList<int> progress;
+        connect(f.ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { progress << v; });
+        QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+        poll.stop();
+
+        QVERIFY(box);
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->parentWidget(), &f);
+        QCOMPARE(timeLeft, QString("evaluating"));
+        for (const QString& file : files) {
+            const QString output = QString(file).replace(".gds", ".gdsasc");
+            QCOMPARE(readFile(output), recorded("brenmo", file, output));
+        }
+        QCOMPARE(progress, (QList<int>{25, 50, 75, 100, 0}));
+        QTEST(t.dialogs->messages, "messages");
+        QVERIFY(f.isVisible());
+        box->close();
+        QTRY_VERIFY(!box);
     }
 
     void secondClickAbortsTheRunningChild()

@@ -1,7 +1,9 @@
 #include "file_list.hpp"
 #include "form_test_support.hpp"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -285,6 +287,42 @@ private slots:
         QCOMPARE(listEntries(f), QStringList{t.path("more/a.gds")});
     }
 
+    void extensionFieldsTakeNoSeparator_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("an extension") << ".gdsasc" << ".gdsasc";
+        QTest::newRow("without a period") << "txt" << "txt";
+        QTest::newRow("with a blank") << ".a b" << ".a b";
+        QTest::newRow("a way out of the folder") << "/../../escape.txt" << "....escape.txt";
+        QTest::newRow("a folder of its own") << ".d/x" << ".dx";
+        QTest::newRow("a NUL") << QString(".x") + QChar(0) + "y" << ".xy";
+    }
+
+    // Typed or pasted, neither field takes a '/', so every output lies in
+    // its folder.
+    void extensionFieldsTakeNoSeparator()
+    {
+        FormWithTools t(true, true);
+        TVeskForm& f = *t.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.Timer1Timer();
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        for (QLineEdit* edit : {f.GdsExtEdit, f.AscExtEdit}) {
+            edit->clear();
+            for (const QChar c : typed)
+                if (!c.isNull())  // no key types a NUL; a paste can
+                    QTest::keyClick(edit, c.toLatin1());
+            QCOMPARE(edit->text(), text);
+            edit->clear();
+            QApplication::clipboard()->setText(typed);
+            edit->paste();
+            QCOMPARE(edit->text(), text == typed ? typed : QString());
+        }
+    }
+
     void totalsCountBytesAndSelection()
     {
         FormWithTools t(true, true);
@@ -337,7 +375,7 @@ private slots:
         QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 1 kB", "Selected Files: 0", "Size: 0 kB"}));
     }
 
-    void editsAreRefusedWhileARunIsOn_data()
+    void editsAreRefusedWhileARunOrAScanIsOn_data()
     {
         QTest::addColumn<FormEdit>("edit");
         QTest::newRow("Add Files") << addByFileDialog;
@@ -367,12 +405,14 @@ private slots:
     }
 
     // Each edit is tried while the timer has not yet caught up with the
-    // state, so every control still takes input; idle again, it must work.
-    void editsAreRefusedWhileARunIsOn()
+    // state, so every control still takes input: during a run, and during a
+    // folder scan, when it comes as the scan pumps events between subfolders.
+    // Idle again, it must work.
+    void editsAreRefusedWhileARunOrAScanIsOn()
     {
         FormWithTools t(true, true);
         TVeskForm& f = *t.form;
-        for (const char* name : {"data/a.gds", "data/b.gds", "more/0.gds"})
+        for (const char* name : {"data/a.gds", "data/b.gds", "more/0.gds", "scan/s.gds", "scan/sub/t.gds"})
             writeFile(t.path(name), "x");
         t.addFiles({t.path("data/a.gds"), t.path("data/b.gds")});
         f.show();
@@ -396,8 +436,56 @@ private slots:
             QCOMPARE(everything(), before);
         }
         f.State = RunIdle;
+
+        t.dialogs->folders = {t.path("scan")};
+        QStringList atScan, afterEdit;
+        QTimer::singleShot(0, &f, [&] {
+            atScan = everything();
+            edit(t);
+            afterEdit = everything();
+        });
+        f.AddDirectoriesBtnClick();
+        QVERIFY(!atScan.isEmpty());
+        QCOMPARE(afterEdit, atScan);
+        QCOMPARE(listEntries(f), (QStringList{t.path("data/a.gds"), t.path("data/b.gds"), t.path("scan/s.gds"),
+                                              t.path("scan/sub/t.gds")}));
+
+        f.FileListBox->item(0)->setSelected(true);
+        const QStringList afterScan = everything();
         edit(t);
-        QVERIFY(everything() != before);
+        QVERIFY(everything() != afterScan);
+    }
+
+    // Start pressed while a scan pumps events runs nothing, and the timer
+    // shows every edit and Start disabled until the scan is over.
+    void aScanRunsNothingAndDisablesStart()
+    {
+        FormWithTools t(QByteArray("#!/bin/sh\nprintf x > \"$2\"\n"), QByteArray());
+        TVeskForm& f = *t.form;
+        const QByteArray stream = QByteArray("\x00\x06\x00\x02\x02\x58", 6) + QByteArray(94, '\x11');
+        for (const char* name : {"data/a.gds", "scan/s.gds", "scan/sub/t.gds"})
+            writeFile(t.path(name), stream);
+        t.addFiles({t.path("data/a.gds")});
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.Timer1Timer();
+        QCOMPARE(enabledStates(f), QString("11101100011"));
+
+        t.dialogs->folders = {t.path("scan")};
+        QString during;
+        QTimer::singleShot(0, &f, [&] {
+            QTest::mouseClick(f.StartBtn, Qt::LeftButton);
+            f.Timer1Timer();
+            during = enabledStates(f);
+        });
+        f.AddDirectoriesBtnClick();
+        QCOMPARE(during, QString("00000000000"));
+        QCOMPARE(QDir(t.path("data")).entryList(QDir::Files), QStringList{"a.gds"});
+        QCOMPARE(t.dialogs->messages, QStringList());
+        QCOMPARE(f.StartBtn->text(), QString("Start"));
+        f.Timer1Timer();
+        QCOMPARE(enabledStates(f), QString("11101100011"));
+        QCOMPARE(listEntries(f).size(), 3);
     }
 
     void listEditsDuringARunChangeNothingAndEveryEntryConvertsOnce_data()

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -344,7 +345,7 @@ void TVeskForm::About1Click()
 
 void TVeskForm::OnOutputChange()
 {
-    // While a run is on, the timer alone sets these.
+    // While a run or a scan is on, the timer alone sets these.
     if (busy())
         return;
     const bool own = DirChoiceBtn->isChecked();
@@ -423,15 +424,16 @@ void TVeskForm::AddDirectoriesBtnClick()
     const QString folder = dialogs_->chooseFolder(this, QStringLiteral("Add Directories to Scan"), false);
     if (folder.isEmpty())
         return;
-    // The scan pumps events between subfolders and then replaces the list
-    // with its own copy: no edit may come in between.
-    scanning_ = true;
     std::set<std::string> paths = currentEntries();
-    const bool recurse = IncSubDirBox->isChecked();
-    for (const char* pattern : LayoutFilePatterns)
-        for (std::string& path : CollectFiles(ToNarrowString(folder) + '/', pattern, recurse))
-            paths.insert(std::move(path));
-    scanning_ = false;
+    {
+        // The scan pumps events between subfolders and then replaces the list
+        // with its own copy: no edit may come in between.
+        const QScopedValueRollback<bool> scanning(scanning_, true);
+        const bool recurse = IncSubDirBox->isChecked();
+        for (const char* pattern : LayoutFilePatterns)
+            for (std::string& path : CollectFiles(ToNarrowString(folder) + '/', pattern, recurse))
+                paths.insert(std::move(path));
+    }
     if (paths.empty())
         return;
     rebuildList(paths);
@@ -466,7 +468,7 @@ bool TVeskForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == FileListBox && event->type() == QEvent::KeyPress)
         FileListBoxKeyDown(static_cast<QKeyEvent*>(event)->key());
     // The option controls change themselves on input, before any handler of
-    // ours could refuse it: during a run their input is dropped here.
+    // ours could refuse it: during a run or a scan their input is dropped here.
     if (busy() && changesAnOption(event->type()) && outputOptionControls_.contains(watched))
         return true;
     return QMainWindow::eventFilter(watched, event);

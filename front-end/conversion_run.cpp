@@ -1,6 +1,7 @@
 #include "conversion_run.hpp"
 
 #include "content_classifier.hpp"
+#include "converter_child.hpp"
 #include "file_list.hpp"
 
 #include <sys/stat.h>
@@ -167,36 +168,35 @@ RunReport RunReportText(const RunOutcomes& outcomes, const FitToLine& fitToLine)
 
 ProtectedFiles::ProtectedFiles(const std::vector<std::string>& entries) : entries_(entries)
 {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        entryPaths_.emplace(comparablePath(entries[i]), i);
-        if (const std::optional<FileIdentity> file = identityOf(entries[i]))
-            entryFiles_.emplace(*file, i);
-    }
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        protect(entries[i], i, false);
 }
 
 void ProtectedFiles::AddOutput(const std::string& outputPath, std::size_t entry)
 {
-    outputPaths_.emplace(comparablePath(outputPath), entry);
+    protect(outputPath, entry, true);
+}
+
+void ProtectedFiles::protect(const std::string& path, std::size_t entry, bool ofOutput)
+{
+    byPath_.try_emplace(comparablePath(path), Holder{entry, ofOutput});
     // A child that failed before it created its output leaves no file to know
     // again through a link; its path is still kept.
-    if (const std::optional<FileIdentity> file = identityOf(outputPath))
-        outputFiles_.emplace(*file, entry);
+    if (const std::optional<FileIdentity> file = identityOf(path))
+        byIdentity_.try_emplace(*file, Holder{entry, ofOutput});
 }
 
 std::optional<ProtectedFiles::Owner> ProtectedFiles::OwnerOf(const std::string& outputPath) const
 {
-    const std::string path = comparablePath(outputPath);
-    const std::optional<FileIdentity> file = identityOf(outputPath);
-    for (const bool isOutput : {false, true}) {
-        const auto& paths = isOutput ? outputPaths_ : entryPaths_;
-        const Files& files = isOutput ? outputFiles_ : entryFiles_;
-        if (const auto same = paths.find(path); same != paths.end())
-            return Owner{entries_[same->second], isOutput};
-        if (file)
-            if (const auto same = files.find(*file); same != files.end())
-                return Owner{entries_[same->second], isOutput};
-    }
-    return std::nullopt;
+    const Holder* holder = nullptr;
+    if (const auto same = byPath_.find(comparablePath(outputPath)); same != byPath_.end())
+        holder = &same->second;
+    else if (const std::optional<FileIdentity> file = identityOf(outputPath))
+        if (const auto same = byIdentity_.find(*file); same != byIdentity_.end())
+            holder = &same->second;
+    if (!holder)
+        return std::nullopt;
+    return Owner{entries_[holder->entry], holder->ofOutput};
 }
 
 namespace {
@@ -215,33 +215,71 @@ QString skipReason(bool stream, bool text, const std::string& path)
 
 }  // namespace
 
-EntryPlan PlanEntry(const QString& entry, const RunOptions& options, const ProtectedFiles& files)
+ConversionRun::ConversionRun(const std::vector<std::string>& entries, const RunOptions& options)
+    : entries_(entries), options_(options), files_(entries)
 {
+    outcomes_.entries = static_cast<int>(entries.size());
+}
+
+EntryPlan ConversionRun::plan(std::size_t index) const
+{
+    const QString entry = ToWideString(entries_[index]);
     const std::string inputPath = ToNarrowString(entry);
     // A stream file is never given to calvio: the stream test comes first.
     const bool stream = Pelk::vesk::HasStreamHeader(inputPath);
     const bool text = !stream && Pelk::vesk::HasTextHeader(inputPath);
     EntryPlan plan;
+    plan.inputPath = entries_[index];
     QString extension;
-    if (stream && !options.brenmoPath.empty()) {
-        plan.toolPath = options.brenmoPath;
+    if (stream && !options_.brenmoPath.empty()) {
+        plan.toolPath = options_.brenmoPath;
         plan.toolName = QStringLiteral("brenmo");
-        extension = options.textExtension;
-    } else if (text && !options.calvioPath.empty()) {
-        plan.toolPath = options.calvioPath;
+        extension = options_.textExtension;
+    } else if (text && !options_.calvioPath.empty()) {
+        plan.toolPath = options_.calvioPath;
         plan.toolName = QStringLiteral("calvio");
-        extension = options.streamExtension;
+        extension = options_.streamExtension;
     } else {
         plan.refusal = EntryOutcome{EntryOutcome::Skipped, entry, skipReason(stream, text, inputPath)};
         return plan;
     }
-    const QString folder = options.besideSource ? FolderPartOf(entry) : TypedOutputFolder(options.outputFolder);
+    const QString folder = options_.besideSource ? FolderPartOf(entry) : TypedOutputFolder(options_.outputFolder);
     plan.outputPath = ToNarrowString(folder + ReplaceExtension(NamePartOf(entry), extension));
     // An output that is a listed file would destroy it, before its own
     // conversion or as the input of it; one that is an earlier entry's
     // output would lose that entry's result.
-    if (const std::optional<ProtectedFiles::Owner> owner = files.OwnerOf(plan.outputPath)) {
-        plan.refusal = EntryOutcome{EntryOutcome::Refused, entry, ToWideString(owner->entry), owner->isOutput};
-    }
+    if (const std::optional<ProtectedFiles::Owner> owner = files_.OwnerOf(plan.outputPath))
+        plan.refusal = EntryOutcome{EntryOutcome::Refused, entry, ToWideString(owner->entry), owner->ofOutput};
     return plan;
+}
+
+std::optional<EntryPlan> ConversionRun::nextEntry()
+{
+    while (planned_ < entries_.size()) {
+        EntryPlan next = plan(planned_++);
+        if (!next.refusal) {
+            current_ = next;
+            return next;
+        }
+        outcomes_.notConverted.push_back(std::move(*next.refusal));
+    }
+    return std::nullopt;
+}
+
+void ConversionRun::childEnded(const ChildEnd& end)
+{
+    if (std::optional<EntryOutcome> outcome = outcomeOf(end, ToWideString(current_.inputPath), current_.toolName,
+                                                        ToWideString(current_.outputPath)))
+        outcomes_.notConverted.push_back(std::move(*outcome));
+    // Only once the child has ended does its output exist, so that a later
+    // output reaching it through a link is known by the file itself.
+    if (end.kind != ChildEnd::NotStarted)
+        files_.AddOutput(current_.outputPath, planned_ - 1);
+}
+
+RunOutcomes ConversionRun::outcomes() const
+{
+    RunOutcomes outcomes = outcomes_;
+    outcomes.notReached = static_cast<int>(entries_.size() - planned_);
+    return outcomes;
 }

@@ -1,6 +1,6 @@
-// The pieces of a conversion run that need no window: each entry's plan,
-// output paths, the child's command line, the progress and time-estimate
-// readings, and the report of what was not converted.
+// The pieces of a conversion run that need no window: its bookkeeping entry
+// by entry, output paths, the child's command line, the progress and
+// time-estimate readings, and the report of what was not converted.
 #pragma once
 
 #include <QString>
@@ -90,16 +90,23 @@ public:
 
     struct Owner {
         std::string entry;
-        bool isOutput;  // the entry's output, not the entry itself
+        bool ofOutput;  // the entry's output, not the entry itself
     };
-    // Whose file outputPath would overwrite, if anyone's; entries win over outputs.
+    // Whose file outputPath would overwrite, if anyone's.
     std::optional<Owner> OwnerOf(const std::string& outputPath) const;
 
 private:
-    using Files = std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t>;
+    struct Holder {
+        std::size_t entry;
+        bool ofOutput;
+    };
+    void protect(const std::string& path, std::size_t entry, bool ofOutput);
+
     std::vector<std::string> entries_;
-    std::map<std::string, std::size_t> entryPaths_, outputPaths_;
-    Files entryFiles_, outputFiles_;
+    // An output that names a protected file is refused before it is added,
+    // and the entries come first: the first holder of a key keeps it.
+    std::map<std::string, Holder> byPath_;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, Holder> byIdentity_;
 };
 
 // The run's options, read from the window once as the run starts.
@@ -117,8 +124,38 @@ struct RunOptions {
 struct EntryPlan {
     std::string toolPath;
     QString toolName;
+    std::string inputPath;  // the entry as listed
     std::string outputPath;
     std::optional<EntryOutcome> refusal;  // Skipped or Refused
 };
 
-EntryPlan PlanEntry(const QString& entry, const RunOptions& options, const ProtectedFiles& files);
+struct ChildEnd;
+
+// The bookkeeping of one run over the list as it stood at Start: which entry
+// comes next and with what tool and output, the outputs no later entry may
+// replace, and what was not converted. The caller starts and waits for each
+// child in between.
+class ConversionRun {
+public:
+    ConversionRun(const std::vector<std::string>& entries, const RunOptions& options);
+
+    // Plans entries until one has a child to run, and gives its plan; one
+    // skipped or refused on the way counts as not converted. Nothing once
+    // every entry is planned.
+    std::optional<EntryPlan> nextEntry();
+    // The child of the entry nextEntry gave has ended, or could not start:
+    // what it wrote is protected from here on, and its outcome counted.
+    void childEnded(const ChildEnd& end);
+    // Entries never planned, as after an abort, count as not reached.
+    RunOutcomes outcomes() const;
+
+private:
+    EntryPlan plan(std::size_t index) const;
+
+    std::vector<std::string> entries_;
+    RunOptions options_;
+    ProtectedFiles files_;
+    std::size_t planned_ = 0;
+    EntryPlan current_;
+    RunOutcomes outcomes_;
+};

@@ -177,6 +177,45 @@ bool waitSlice(pid_t pid, int processDescriptor, ChildOutput& output, ErrorLineS
     return reaped();
 }
 
+// A started child and the descriptor that tells of its end. However its
+// wait is left, by an exception too, a child still running is killed, and
+// every child is reaped, so that none outlives its entry.
+class StartedChild {
+public:
+    explicit StartedChild(pid_t pid) : pid_(pid), descriptor_(openProcessDescriptor(pid)) {}
+    ~StartedChild()
+    {
+        if (!reaped_)
+            killAndReap();
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
+    }
+    StartedChild(const StartedChild&) = delete;
+    StartedChild& operator=(const StartedChild&) = delete;
+
+    // Waits up to 10 ms; true once the child has ended and been reaped.
+    bool waitSlice(ChildOutput& output, ErrorLineScanner& scanner, ChildEnd& end)
+    {
+        reaped_ = reaped_ || ::waitSlice(pid_, descriptor_, output, scanner, end);
+        return reaped_;
+    }
+
+    // Ends the child at once, whatever it is doing.
+    void killAndReap()
+    {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        reaped_ = true;
+    }
+
+private:
+    pid_t pid_;
+    int descriptor_;
+    bool reaped_ = false;
+};
+
 }  // namespace
 
 ChildEnd runConverter(const std::string& toolPath, const std::string& inputPath, const std::string& outputPath,
@@ -227,25 +266,16 @@ ChildEnd runConverter(const std::string& toolPath, const std::string& inputPath,
     // Only the child may hold the write ends, so the pipes end with it.
     output.closeWriteEnds();
 
+    StartedChild child(pid);
     end.kind = ChildEnd::Ended;
     state = RunRunning;
     ErrorLineScanner scanner;
-    const int processDescriptor = openProcessDescriptor(pid);
-    bool ended;
-    while (!(ended = waitSlice(pid, processDescriptor, output, scanner, end)) && state != RunAborting)
+    while (!child.waitSlice(output, scanner, end) && state != RunAborting)
         QCoreApplication::processEvents();
-    if (!ended && !(ended = waitSlice(pid, processDescriptor, output, scanner, end)) && state == RunAborting) {
-        ::kill(pid, SIGKILL);
+    if (!child.waitSlice(output, scanner, end)) {
+        child.killAndReap();
         end.kind = ChildEnd::Aborted;
     }
-    // Reap the child so nothing of it outlives its entry.
-    if (!ended) {
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    if (processDescriptor >= 0)
-        ::close(processDescriptor);
     // What the child wrote last may still wait in the pipes.
     output.drain(scanner);
     scanner.finish();

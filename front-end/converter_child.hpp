@@ -1,5 +1,6 @@
 // One converter child of a run: started from its three paths byte for byte,
-// waited for while the window keeps working, killed on abort.
+// waited for while the window keeps working, killed on abort or when its
+// wait is left early.
 #pragma once
 
 #include "conversion_run.hpp"
@@ -44,7 +45,8 @@ struct ChildEnd {
 // Starts the converter with the three paths as its arguments and waits for
 // it in 10 ms slices while the Qt event loop runs, reading what it writes as
 // it comes so that a full pipe never stalls it. `state` becomes RunRunning
-// once the child runs; RunAborting kills it.
+// once the child runs; RunAborting kills it. An exception out of the event
+// loop leaves no child behind: it is killed and reaped on the way out.
 ChildEnd runConverter(const std::string& toolPath, const std::string& inputPath, const std::string& outputPath,
                       RunState& state);
 

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStyle>
@@ -31,7 +32,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -527,50 +527,45 @@ void TVeskForm::StartBtnClick()
 
     StartBtn->setText(QStringLiteral("Abort"));
     TimeLabel->setText(QStringLiteral("evaluating"));
-    const double totalBytes = SumFileSizes(false);
-    double doneBytes = 0;
-    const std::time_t startTime = std::time(nullptr);
-    // The list stays as it is while the run walks it: it is read once here,
-    // as are the options.
-    std::vector<std::string> entries;
-    for (int i = 0; i < FileListBox->count(); ++i)
-        entries.push_back(ToNarrowString(FileListBox->item(i)->text()));
-    const RunOptions options = readRunOptions();
-    ProtectedFiles protectedFiles(entries);
     RunOutcomes outcomes;
-    outcomes.entries = static_cast<int>(entries.size());
-    int entriesInRun = 0;
-
-    for (std::size_t i = 0; i < entries.size() && State != RunAborting; ++i) {
-        ++entriesInRun;
-        const QString entry = ToWideString(entries[i]);
-        const EntryPlan plan = PlanEntry(entry, options, protectedFiles);
-        if (plan.refusal) {
-            outcomes.notConverted.push_back(*plan.refusal);
-            continue;
-        }
-        // The child gets the three paths as they are: no splitting of a
-        // joined line can change or lose a byte.
-        const ChildEnd end = runConverter(plan.toolPath, entries[i], plan.outputPath, State);
-        if (std::optional<EntryOutcome> outcome = outcomeOf(end, entry, plan.toolName, ToWideString(plan.outputPath)))
-            outcomes.notConverted.push_back(std::move(*outcome));
-        if (end.kind == ChildEnd::NotStarted) {
+    {
+        // However the run ends, by an exception too, the window is idle
+        // again before anything else is shown.
+        const auto idleAgain = qScopeGuard([this] {
             State = RunIdle;
-            continue;
+            StartBtn->setText(QStringLiteral("Start"));
+            StartBtn->setEnabled(true);
+            TimeLabel->setText(QStringLiteral("0"));
+            ProgressBar1->setValue(0);
+        });
+        const double totalBytes = SumFileSizes(false);
+        double doneBytes = 0;
+        const std::time_t startTime = std::time(nullptr);
+        // The list stays as it is while the run walks it: it is read once
+        // here, as are the options.
+        std::vector<std::string> entries;
+        for (int i = 0; i < FileListBox->count(); ++i)
+            entries.push_back(ToNarrowString(FileListBox->item(i)->text()));
+        ConversionRun run(entries, readRunOptions());
+
+        while (State != RunAborting) {
+            const std::optional<EntryPlan> plan = run.nextEntry();
+            if (!plan)
+                break;
+            // The child gets the three paths as they are: no splitting of a
+            // joined line can change or lose a byte.
+            const ChildEnd end = runConverter(plan->toolPath, plan->inputPath, plan->outputPath, State);
+            run.childEnded(end);
+            if (end.kind == ChildEnd::NotStarted) {
+                State = RunIdle;
+                continue;
+            }
+            doneBytes += static_cast<double>(GetFileSize64(plan->inputPath).value_or(0));
+            ProgressBar1->setValue(ProgressPosition(doneBytes, totalBytes));
+            TimeLabel->setText(TimeEstimateText(doneBytes, totalBytes, std::time(nullptr) - startTime));
         }
-        protectedFiles.AddOutput(plan.outputPath, i);
-
-        doneBytes += static_cast<double>(GetFileSize64(entries[i]).value_or(0));
-        ProgressBar1->setValue(ProgressPosition(doneBytes, totalBytes));
-        TimeLabel->setText(TimeEstimateText(doneBytes, totalBytes, std::time(nullptr) - startTime));
+        outcomes = run.outcomes();
     }
-    outcomes.notReached = std::max(0, outcomes.entries - entriesInRun);
-
-    State = RunIdle;
-    StartBtn->setText(QStringLiteral("Start"));
-    StartBtn->setEnabled(true);
-    TimeLabel->setText(QStringLiteral("0"));
-    ProgressBar1->setValue(0);
 
     // A run that did not convert every entry says which and why, once; one
     // that did ends silently.

@@ -121,6 +121,7 @@ private:
     QString programPath_;
     std::unique_ptr<VeskDialogs> dialogs_;
     bool scanning_ = false;
-    // The controls of the run's options, whose input a run refuses.
+    // The controls of the run's options, whose input is refused while a run
+    // or a folder scan is on.
     QList<QObject*> outputOptionControls_;
 };

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <cerrno>
+#include <stdexcept>
 
 namespace {
 
@@ -51,29 +52,13 @@ QString fitTo80(const QString& piece)
     return piece.size() <= 80 ? piece : piece.left(39) + QChar(0x2026) + piece.right(40);
 }
 
-// How the run planned each entry: the output path, or the refusal and whose
-// file the output would have overwritten; paths relative to root.
-QStringList planned(const QStringList& entries, const RunOptions& options, const QString& root)
+// Drives a run as the window does, each child a stand-in tool, to its end.
+RunOutcomes runToItsEnd(ConversionRun& run)
 {
-    std::vector<std::string> narrow;
-    for (const QString& entry : entries)
-        narrow.push_back(ToNarrowString(root + entry));
-    ProtectedFiles files(narrow);
-    QStringList plans;
-    for (std::size_t i = 0; i < narrow.size(); ++i) {
-        const EntryPlan plan = PlanEntry(root + entries[int(i)], options, files);
-        if (plan.refusal) {
-            plans << QString("refused: %1 %2")
-                         .arg(plan.refusal->ofOutput ? "output of" : "entry")
-                         .arg(plan.refusal->detail.mid(root.size()));
-            continue;
-        }
-        // What the child would do: begin its output.
-        writeFile(ToWideString(plan.outputPath), "out");
-        files.AddOutput(plan.outputPath, i);
-        plans << plan.toolName + " " + ToWideString(plan.outputPath).mid(root.size());
-    }
-    return plans;
+    RunState state = RunIdle;
+    while (const std::optional<EntryPlan> plan = run.nextEntry())
+        run.childEnded(runConverter(plan->toolPath, plan->inputPath, plan->outputPath, state));
+    return run.outcomes();
 }
 
 }  // namespace
@@ -320,36 +305,42 @@ private slots:
         QStringList wrong;
         for (const auto& [output, entry] : cases) {
             const std::optional<ProtectedFiles::Owner> owner = listed.OwnerOf(output);
-            if (owner.has_value() != entry.has_value() || (owner && (owner->entry != entries[*entry] || owner->isOutput)))
+            if (owner.has_value() != entry.has_value() || (owner && (owner->entry != entries[*entry] || owner->ofOutput)))
                 wrong << QString::fromStdString(output);
         }
         QDir::setCurrent(current);
         QCOMPARE(wrong, QStringList());
     }
 
+    // Each row's first entry is converted; its output must come out as its
+    // own child wrote it, and the report name whoever was refused for it.
     void anOutputOfTheRunIsNeverReplaced_data()
     {
         QTest::addColumn<QStringList>("streams");  // stream files to lay out
         QTest::addColumn<QStringList>("links");    // "link>target" pairs, relative to the link's folder
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("outputFolder");  // empty: beside each source
-        QTest::addColumn<QStringList>("plans");
+        QTest::addColumn<QString>("firstOutput");
+        QTest::addColumn<QString>("report");  // paths relative to the row's folder
         QTest::newRow("one folder, two extensions")
             << QStringList{"d/x.gds", "d/x.strm"} << QStringList() << QStringList{"d/x.gds", "d/x.strm"} << ""
-            << QStringList{"brenmo d/x.gdsasc", "refused: output of d/x.gds"};
+            << "d/x.gdsasc"
+            << "1 of 2 files were converted.\n\nRefused:\nd/x.strm (its output would replace the output of d/x.gds)";
         QTest::newRow("two folders into one output folder")
             << QStringList{"lib1/inv.gds", "lib2/inv.gds", "lib2/nand.gds"} << QStringList()
-            << QStringList{"lib1/inv.gds", "lib2/inv.gds", "lib2/nand.gds"} << "out"
-            << QStringList{"brenmo out/inv.gdsasc", "refused: output of lib1/inv.gds", "brenmo out/nand.gdsasc"};
+            << QStringList{"lib1/inv.gds", "lib2/inv.gds", "lib2/nand.gds"} << "out" << "out/inv.gdsasc"
+            << "2 of 3 files were converted.\n\nRefused:\nlib2/inv.gds (its output would replace the output of lib1/inv.gds)";
         QTest::newRow("one folder listed through a linked one")
             << QStringList{"lib/a.gds"} << QStringList{"alias>lib"} << QStringList{"alias/a.gds", "lib/a.gds"} << ""
-            << QStringList{"brenmo alias/a.gdsasc", "refused: output of alias/a.gds"};
+            << "alias/a.gdsasc"
+            << "1 of 2 files were converted.\n\nRefused:\nlib/a.gds (its output would replace the output of alias/a.gds)";
         QTest::newRow("an output linked to an earlier one")
             << QStringList{"d/a.gds", "d/b.gds"} << QStringList{"d/b.gdsasc>a.gdsasc"} << QStringList{"d/a.gds", "d/b.gds"}
-            << "" << QStringList{"brenmo d/a.gdsasc", "refused: output of d/a.gds"};
+            << "" << "d/a.gdsasc"
+            << "1 of 2 files were converted.\n\nRefused:\nd/b.gds (its output would replace the output of d/a.gds)";
         QTest::newRow("a file that is neither entry nor output is overwritten")
-            << QStringList{"d/a.gds", "d/a.gdsasc"} << QStringList() << QStringList{"d/a.gds"} << ""
-            << QStringList{"brenmo d/a.gdsasc"};
+            << QStringList{"d/a.gds", "d/a.gdsasc"} << QStringList() << QStringList{"d/a.gds"} << "" << "d/a.gdsasc"
+            << "1 of 1 file was converted.";
     }
 
     void anOutputOfTheRunIsNeverReplaced()
@@ -358,16 +349,27 @@ private slots:
         QFETCH(QStringList, links);
         QFETCH(QStringList, entries);
         QFETCH(QString, outputFolder);
+        QFETCH(QString, firstOutput);
         QTemporaryDir dir;
         const QString root = dir.path() + "/";
+        writeScript(root + "brenmo", recordingBrenmo);
+        QDir().mkpath(root + outputFolder);
         for (const QString& name : streams)
             writeFile(root + name, streamContent);
         for (const QString& link : links) {
             const QStringList ends = link.split('>');
             std::filesystem::create_symlink(ToNarrowString(ends[1]), ToNarrowString(root + ends[0]));
         }
-        const RunOptions options{"/bin/brenmo", "/bin/calvio", outputFolder.isEmpty(), root + outputFolder, ".gdsasc", ".gds2"};
-        QTEST(planned(entries, options, root), "plans");
+        std::vector<std::string> listed;
+        for (const QString& entry : entries)
+            listed.push_back(ToNarrowString(root + entry));
+        ConversionRun run(listed, {ToNarrowString(root + "brenmo"), "", outputFolder.isEmpty(), root + outputFolder,
+                                   ".gdsasc", ".gds2"});
+        const RunOutcomes outcomes = runToItsEnd(run);
+
+        QCOMPARE(readFile(root + firstOutput), recorded("brenmo", root + entries[0], root + firstOutput));
+        const RunReport report = RunReportText(outcomes, [](const QString& piece) { return piece; });
+        QTEST(QString(report.text).replace(root, ""), "report");
     }
 
     void progressPosition()
@@ -727,6 +729,49 @@ private slots:
         QCOMPARE(f.TimeLabel->text(), QString("0"));
         QCOMPARE(f.ProgressBar1->value(), 0);
         QCOMPARE(f.State, RunIdle);
+    }
+
+    // Something pumped during the wait throws: the exception leaves the run,
+    // its child does not outlive it, and the window is idle again.
+    void aRunEndedByAnExceptionLeavesNoChildAndAnIdleWindow()
+    {
+        FormWithTools t(QByteArray("#!/bin/sh\necho $$ > \"$2\"\nexec sleep 30\n"), QByteArray());
+        TVeskForm& f = *t.form;
+        writeFile(t.path("data/a.gds"), streamContent);
+        writeFile(t.path("data/b.gds"), streamContent);
+        t.addFiles({t.path("data/a.gds"), t.path("data/b.gds")});
+
+        qint64 pid = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            pid = readFile(t.path("data/a.gdsasc")).trimmed().toLongLong();
+            if (pid > 0) {
+                poll.stop();
+                throw std::runtime_error("thrown inside the run");
+            }
+        });
+        poll.start(20);
+        QString caught;
+        try {
+            f.StartBtnClick();
+        } catch (const std::runtime_error& failure) {
+            caught = failure.what();
+        }
+
+        QCOMPARE(caught, QString("thrown inside the run"));
+        QVERIFY(pid > 0);
+        QCOMPARE(::kill(static_cast<pid_t>(pid), 0), -1);
+        QCOMPARE(errno, ESRCH);
+        QCOMPARE(f.State, RunIdle);
+        QCOMPARE(f.StartBtn->text(), QString("Start"));
+        QCOMPARE(f.TimeLabel->text(), QString("0"));
+        QCOMPARE(f.ProgressBar1->value(), 0);
+        f.Timer1Timer();
+        QVERIFY(f.StartBtn->isEnabled());
+        QVERIFY(f.AddFilesBtn->isEnabled());
+        QVERIFY(f.SourceBtn->isEnabled());
+        QCOMPARE(QFileInfo::exists(t.path("data/b.gdsasc")), false);
+        QCOMPARE(t.dialogs->messages, QStringList());
     }
 };
 

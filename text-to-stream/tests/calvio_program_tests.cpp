@@ -160,11 +160,38 @@ TEST(CalvioProgram, ThrownFailuresAreReportedAndLeaveTheOutputUnpadded)
 TEST(CalvioProgram, CellOptionSelectsAStructure)
 {
     std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
-    std::string text = std::string(textHead) + strct + "A\nENDSTR" + strct + "B\nENDSTR\nENDLIB\n";
-    TemporaryFile output("out.gds");
-    auto run = runProgram(CALVIO_PATH, {"-q", "-cell", "=", "B", inputFile(text).path(), output.path()});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(streamHead().bgnstr("B").endstr().endlib().bytes()));
+    std::string twoCells = std::string(textHead) + strct + "A\nENDSTR" + strct + "B\nENDSTR\nENDLIB\n";
+    // A name no record holds is skipped when another is selected, and
+    // fails on its STRNAME, after its BGNSTR, when it is the one selected.
+    std::string longName(40000, 'L');
+    std::string longCells = std::string(textHead) + strct + "RINGO\n   BOUNDARY 1 0 (1 1) ;\nENDSTR" + strct + longName
+                          + "\n   BOUNDARY 2 0 (2 2) ;\nENDSTR\nENDLIB\n";
+    const std::string unknown = "\nERROR[30008] \tUnknown exception. No information available.\n";
+    struct Row {
+        std::vector<std::string> cell;
+        const std::string& text;
+        int status;
+        std::string err;
+        Bytes output;
+    };
+    const Row rows[] = {
+        {{"-cell", "=", "B"}, twoCells, 0, "", padded(streamHead().bgnstr("B").endstr().endlib().bytes())},
+        {{"-cell=RINGO"}, longCells, 0, "",
+         padded(streamHead().bgnstr("RINGO").boundary(1, 0, {{1, 1}}).endstr().endlib().bytes())},
+        {{"-cell=" + longName}, longCells, 1, unknown,
+         streamHead().dates(0x0502, Pelk::testing::sampleDates).bytes()},
+    };
+    for (const Row& row : rows) {
+        TemporaryFile input("in.txt", row.text), output("out.gds");
+        std::vector<std::string> args{"-q"};
+        args.insert(args.end(), row.cell.begin(), row.cell.end());
+        args.insert(args.end(), {input.path(), output.path()});
+        auto run = runProgram(CALVIO_PATH, args);
+        EXPECT_EQ(run.status, row.status) << row.cell[0].substr(0, 16);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_EQ(toBytes(readWholeFile(output.path())), row.output) << row.cell[0].substr(0, 16);
+    }
 }
 
 } // namespace

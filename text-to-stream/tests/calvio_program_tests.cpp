@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <sstream>
+
 namespace {
 
 using namespace Pelk::calvio::testing;
@@ -212,17 +216,45 @@ TEST(CalvioProgram, PaddingThatCannotBeWrittenIsAFailure)
     EXPECT_EQ(readWholeFile(output.path()).size(), 1024u);
 }
 
-TEST(PadTo2048, DoesNothingWhereTheSizeCannotBeRead)
+// A regular file goes by its size; any other output, which has none to
+// read, by the bytes written to it.
+TEST(PadTo2048, ByTheFileSizeOrByTheBytesWritten)
 {
-    TemporaryFile folder("folder");
-    std::string missing = folder.path() + "/out.gds";
-    Pelk::calvio::padTo2048(missing);
-    EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(Pelk::calvio::getFileSize(missing), -1);
+    TemporaryFile missing("missing.gds");
+    std::ostringstream untouched;
+    EXPECT_THROW(Pelk::calvio::padTo2048(missing.path(), untouched, 10), const char*);
+    EXPECT_FALSE(std::filesystem::exists(missing.path()));
 
-    std::filesystem::create_directory(folder.path());
-    Pelk::calvio::padTo2048(folder.path());
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+    TemporaryFile file("out.gds", std::string(10, 'x'));
+    Pelk::calvio::padTo2048(file.path(), untouched, 5000);
+    EXPECT_EQ(readWholeFile(file.path()), std::string(10, 'x') + std::string(2038, '\0'));
+    EXPECT_EQ(untouched.str(), "");
+
+    TemporaryFile fifo("out.fifo");
+    ASSERT_EQ(::mkfifo(fifo.path().c_str(), 0600), 0);
+    for (auto [written, zeros] : {std::pair<std::uint64_t, std::size_t>{0, 0}, {1, 2047}, {4096, 0}, {5000, 1144}}) {
+        std::ostringstream pipe;
+        Pelk::calvio::padTo2048(fifo.path(), pipe, written);
+        EXPECT_EQ(pipe.str(), std::string(zeros, '\0')) << written;
+    }
+}
+
+// The same text gives the same bytes into a file and through a pipe, a
+// failed parse included; the console goes to standard error to keep it out
+// of the pipe.
+TEST(CalvioProgram, APipeIsPaddedAsAFileIs)
+{
+    std::string broken = std::string(textHead) + "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  A\n   PATH";
+    for (const std::string& text : {sampleText, libraryOfSize(5000).first, libraryOfSize(4096).first, broken}) {
+        TemporaryFile input("in.txt", text);
+        TemporaryFile output("out.gds");
+        auto file = runProgram(CALVIO_PATH, {"-q", input.path(), output.path()});
+        auto piped = Pelk::testing::runProgram(
+            "bash", {"-c", "set -o pipefail; \"$0\" -q \"$1\" /dev/fd/3 3>&1 1>&2 | cat", CALVIO_PATH, input.path()});
+        EXPECT_EQ(piped.status, file.status);
+        EXPECT_EQ(piped.out, readWholeFile(output.path()));
+        EXPECT_EQ(piped.err, file.out + file.err);
+    }
 }
 
 } // namespace

@@ -64,21 +64,27 @@ std::int64_t getFileSize(const std::string& path)
     return static_cast<std::int64_t>(size);
 }
 
-void padTo2048(const std::string& path)
+void padTo2048(const std::string& path, std::ostream& output, std::uint64_t written)
 {
+    const char zeros[blockSize] = {};
+    std::error_code ec;
+    std::filesystem::file_status status = std::filesystem::status(path, ec);
+    // A pipe has no size to read: the bytes that went into it are its length,
+    // so that it takes the padding a file of them would.
+    if (!ec && !std::filesystem::is_regular_file(status)) {
+        output.write(zeros, static_cast<std::streamsize>((blockSize - written % blockSize) % blockSize));
+        return;
+    }
+    // An output left short reads as cut off to other tools.
     std::int64_t size = getFileSize(path);
     if (size < 0)
-        return;
+        throw "output write error";
     std::int64_t rest = size % blockSize;
     if (rest == 0)
         return;
     std::ofstream out(path, std::ios::app | std::ios::binary);
-    if (!out)
-        return;
-    const char zeros[blockSize] = {};
     out.write(zeros, blockSize - rest);
     out.close();
-    // Short padding leaves a file that other tools read as cut off.
     if (out.fail())
         throw "output write error";
 }

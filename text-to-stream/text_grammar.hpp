@@ -335,15 +335,31 @@ private:
         TextResult headResult = head.parse(begin, end);
         if (!headResult.matched)
             return headResult;
-        const BoundedText& name = v->structureName;
-        // A name the record cannot hold fails as it does without the filter.
-        if (!name.complete || name.text.size() > core::maxPayload)
-            return whole.parse(begin, end);
-        if (name.text == v->cellFilter) {
+        // A rejected name never goes into a record, so one too long for a
+        // record is skipped like any other; a selected one fails on its
+        // STRNAME as it does without the filter.
+        if (namesCell(headResult.end)) {
             v->currentOutput = output;
             return whole.parse(begin, end);
         }
         return rest.parse(headResult.end, end);
+    }
+
+    // Whether the name that ends at `nameEnd` is the -cell name; the part of
+    // a long name that was not kept is compared in the text.
+    bool namesCell(Cursor nameEnd) const
+    {
+        const BoundedText& name = v->structureName;
+        const std::string& cell = v->cellFilter;
+        if (name.complete)
+            return name.text == cell;
+        if (static_cast<std::uint64_t>(name.length) != cell.size() || cell.compare(0, name.text.size(), name.text) != 0)
+            return false;
+        Cursor at = advance(nameEnd, -name.length + static_cast<std::int64_t>(name.text.size()));
+        for (std::size_t i = name.text.size(); i < cell.size(); ++i, at = advance(at))
+            if (charAt(at) != static_cast<std::uint8_t>(cell[i]))
+                return false;
+        return true;
     }
 };
 

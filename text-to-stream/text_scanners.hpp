@@ -30,6 +30,8 @@ struct BoundedText {
     static constexpr std::size_t limit = core::maxPayload + 1;
     std::string text;
     bool complete = true;
+    // The matched length, also of the part not kept.
+    std::int64_t length = 0;
 };
 
 template <class Node>
@@ -48,6 +50,7 @@ struct BoundedCaptureParser {
                                 : static_cast<std::int64_t>(BoundedText::limit);
         core::copyRange(begin, core::advance(begin, kept), target->text);
         target->complete = kept == length;
+        target->length = length;
         return result;
     }
 };

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <fstream>
 #include <iostream>
+#include <streambuf>
 
 namespace Pelk::core {
 
@@ -29,6 +30,37 @@ bool descriptorIsInputFile(const std::string& input, int fd)
     // named as the input is refused as an input, its line on the console.
     return S_ISREG(in.st_mode) && sameFile(in, opened);
 }
+
+// Passes everything on to the file and counts it: a pipe cannot tell how
+// much went into it.
+class CountingBuffer final : public std::streambuf {
+public:
+    explicit CountingBuffer(std::streambuf* file) : file(file) {}
+
+    std::uint64_t count() const { return counted; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        if (traits_type::eq_int_type(file->sputc(traits_type::to_char_type(c)), traits_type::eof()))
+            return traits_type::eof();
+        ++counted;
+        return c;
+    }
+    std::streamsize xsputn(const char* bytes, std::streamsize n) override
+    {
+        std::streamsize done = file->sputn(bytes, n);
+        counted += static_cast<std::uint64_t>(done);
+        return done;
+    }
+    int sync() override { return file->pubsync(); }
+
+private:
+    std::streambuf* file;
+    std::uint64_t counted = 0;
+};
 
 void writeIncorrectArguments(const ConsoleProgram& program, std::ostream& err)
 {
@@ -70,18 +102,23 @@ int convertChecked(const ConsoleProgram& program, const CommandOptions& options,
         if (!file.is_open())
             return refuseOutput(options.outputPath);
     }
-    std::ostream& output = toFile ? static_cast<std::ostream&>(file) : console;
+    CountingBuffer counted(file.rdbuf());
+    std::ostream countedFile(&counted);
+    std::ostream& output = toFile ? countedFile : console;
     bool matched = program.convert(options, output, console);
     console.flush();
-    if (toFile)
-        file.close();
-    else
-        output.flush();
+    output.flush();
     // A full disk, a size limit or a closed pipe must not pass for a finished run.
     if (output.fail())
         throw "output write error";
     if (toFile && program.finishOutput)
-        program.finishOutput(options.outputPath);
+        program.finishOutput(options.outputPath, output, counted.count());
+    if (toFile) {
+        output.flush();
+        file.close();
+        if (output.fail() || file.fail())
+            throw "output write error";
+    }
     return matched ? exitSuccess : exitFailure;
 }
 

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <sstream>
+
 namespace {
 
 using namespace Pelk::calvio::testing;
@@ -160,11 +164,38 @@ TEST(CalvioProgram, ThrownFailuresAreReportedAndLeaveTheOutputUnpadded)
 TEST(CalvioProgram, CellOptionSelectsAStructure)
 {
     std::string strct = "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  ";
-    std::string text = std::string(textHead) + strct + "A\nENDSTR" + strct + "B\nENDSTR\nENDLIB\n";
-    TemporaryFile output("out.gds");
-    auto run = runProgram(CALVIO_PATH, {"-q", "-cell", "=", "B", inputFile(text).path(), output.path()});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(toBytes(readWholeFile(output.path())), padded(streamHead().bgnstr("B").endstr().endlib().bytes()));
+    std::string twoCells = std::string(textHead) + strct + "A\nENDSTR" + strct + "B\nENDSTR\nENDLIB\n";
+    // A name no record holds is skipped when another is selected, and
+    // fails on its STRNAME, after its BGNSTR, when it is the one selected.
+    std::string longName(40000, 'L');
+    std::string longCells = std::string(textHead) + strct + "RINGO\n   BOUNDARY 1 0 (1 1) ;\nENDSTR" + strct + longName
+                          + "\n   BOUNDARY 2 0 (2 2) ;\nENDSTR\nENDLIB\n";
+    const std::string unknown = "\nERROR[30008] \tUnknown exception. No information available.\n";
+    struct Row {
+        std::vector<std::string> cell;
+        const std::string& text;
+        int status;
+        std::string err;
+        Bytes output;
+    };
+    const Row rows[] = {
+        {{"-cell", "=", "B"}, twoCells, 0, "", padded(streamHead().bgnstr("B").endstr().endlib().bytes())},
+        {{"-cell=RINGO"}, longCells, 0, "",
+         padded(streamHead().bgnstr("RINGO").boundary(1, 0, {{1, 1}}).endstr().endlib().bytes())},
+        {{"-cell=" + longName}, longCells, 1, unknown,
+         streamHead().dates(0x0502, Pelk::testing::sampleDates).bytes()},
+    };
+    for (const Row& row : rows) {
+        TemporaryFile input("in.txt", row.text), output("out.gds");
+        std::vector<std::string> args{"-q"};
+        args.insert(args.end(), row.cell.begin(), row.cell.end());
+        args.insert(args.end(), {input.path(), output.path()});
+        auto run = runProgram(CALVIO_PATH, args);
+        EXPECT_EQ(run.status, row.status) << row.cell[0].substr(0, 16);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_EQ(toBytes(readWholeFile(output.path())), row.output) << row.cell[0].substr(0, 16);
+    }
 }
 
 } // namespace
@@ -185,17 +216,45 @@ TEST(CalvioProgram, PaddingThatCannotBeWrittenIsAFailure)
     EXPECT_EQ(readWholeFile(output.path()).size(), 1024u);
 }
 
-TEST(PadTo2048, DoesNothingWhereTheSizeCannotBeRead)
+// A regular file goes by its size; any other output, which has none to
+// read, by the bytes written to it.
+TEST(PadTo2048, ByTheFileSizeOrByTheBytesWritten)
 {
-    TemporaryFile folder("folder");
-    std::string missing = folder.path() + "/out.gds";
-    Pelk::calvio::padTo2048(missing);
-    EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(Pelk::calvio::getFileSize(missing), -1);
+    TemporaryFile missing("missing.gds");
+    std::ostringstream untouched;
+    EXPECT_THROW(Pelk::calvio::padTo2048(missing.path(), untouched, 10), const char*);
+    EXPECT_FALSE(std::filesystem::exists(missing.path()));
 
-    std::filesystem::create_directory(folder.path());
-    Pelk::calvio::padTo2048(folder.path());
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+    TemporaryFile file("out.gds", std::string(10, 'x'));
+    Pelk::calvio::padTo2048(file.path(), untouched, 5000);
+    EXPECT_EQ(readWholeFile(file.path()), std::string(10, 'x') + std::string(2038, '\0'));
+    EXPECT_EQ(untouched.str(), "");
+
+    TemporaryFile fifo("out.fifo");
+    ASSERT_EQ(::mkfifo(fifo.path().c_str(), 0600), 0);
+    for (auto [written, zeros] : {std::pair<std::uint64_t, std::size_t>{0, 0}, {1, 2047}, {4096, 0}, {5000, 1144}}) {
+        std::ostringstream pipe;
+        Pelk::calvio::padTo2048(fifo.path(), pipe, written);
+        EXPECT_EQ(pipe.str(), std::string(zeros, '\0')) << written;
+    }
+}
+
+// The same text gives the same bytes into a file and through a pipe, a
+// failed parse included; the console goes to standard error to keep it out
+// of the pipe.
+TEST(CalvioProgram, APipeIsPaddedAsAFileIs)
+{
+    std::string broken = std::string(textHead) + "\nSTRUCT [2010/4/17 9:05:03, 2010/4/17 9:05:03]  A\n   PATH";
+    for (const std::string& text : {sampleText, libraryOfSize(5000).first, libraryOfSize(4096).first, broken}) {
+        TemporaryFile input("in.txt", text);
+        TemporaryFile output("out.gds");
+        auto file = runProgram(CALVIO_PATH, {"-q", input.path(), output.path()});
+        auto piped = Pelk::testing::runProgram(
+            "bash", {"-c", "set -o pipefail; \"$0\" -q \"$1\" /dev/fd/3 3>&1 1>&2 | cat", CALVIO_PATH, input.path()});
+        EXPECT_EQ(piped.status, file.status);
+        EXPECT_EQ(piped.out, readWholeFile(output.path()));
+        EXPECT_EQ(piped.err, file.out + file.err);
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "pelk/console_frame.hpp"
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -36,8 +37,9 @@ struct ConsoleProgram {
     // to `console`. Returns whether the whole input matched; the core's
     // failures are thrown.
     bool (*convert)(const CommandOptions& options, std::ostream& output, std::ostream& console);
-    // Runs on the closed output file after a conversion that threw nothing.
-    void (*finishOutput)(const std::string& outputPath) = nullptr;
+    // Runs on the output file after a conversion that threw nothing, before
+    // it is closed; `written` is how many bytes the conversion wrote to it.
+    void (*finishOutput)(const std::string& outputPath, std::ostream& output, std::uint64_t written) = nullptr;
 };
 
 // The whole program: returns the exit status. `console` and `errorOutput`

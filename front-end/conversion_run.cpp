@@ -90,6 +90,32 @@ QString reasonOf(const EntryOutcome& outcome)
     return QLatin1Char('(') + detail + QLatin1Char(')');
 }
 
+// A path as the box shows it: each control character, which would break the
+// line or move its text, as '?'. `marked` tells whether one was.
+QString markedPath(const QString& path, bool& marked)
+{
+    QString shown = path;
+    for (QChar& c : shown) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x20 || unit == 0x7F || unit == 0x2028 || unit == 0x2029) {
+            c = QLatin1Char('?');
+            marked = true;
+        }
+    }
+    return shown;
+}
+
+// The outcome with its paths marked for the box; the tools' own lines and
+// the reasons stay as they are.
+EntryOutcome markedOutcome(const EntryOutcome& outcome, bool& marked)
+{
+    EntryOutcome shown = outcome;
+    shown.entry = markedPath(outcome.entry, marked);
+    if (outcome.cause == EntryOutcome::Refused || outcome.cause == EntryOutcome::Aborted)
+        shown.detail = markedPath(outcome.detail, marked);
+    return shown;
+}
+
 // The entry's line in the box: one line when it fits, else the path and the
 // reason on a line each. `shortened` tells whether a piece lost its middle.
 QString fittedLineOf(const EntryOutcome& outcome, const FitToLine& fitToLine, bool& shortened)
@@ -142,6 +168,7 @@ RunReport RunReportText(const RunOutcomes& outcomes, const FitToLine& fitToLine)
     QString details;
     int inText = 0;
     bool shortened = false;
+    bool marked = false;
     for (const EntryOutcome::Cause cause : {EntryOutcome::Failed, EntryOutcome::Refused, EntryOutcome::Skipped,
                                             EntryOutcome::NotStarted, EntryOutcome::Aborted}) {
         bool headed = false;
@@ -156,12 +183,12 @@ RunReport RunReportText(const RunOutcomes& outcomes, const FitToLine& fitToLine)
             }
             details += QLatin1Char('\n') + outcome.entry + QLatin1Char(' ') + reasonOf(outcome);
             if (inText++ < entriesInReportText)
-                text += QLatin1Char('\n') + fittedLineOf(outcome, fitToLine, shortened);
+                text += QLatin1Char('\n') + fittedLineOf(markedOutcome(outcome, marked), fitToLine, shortened);
         }
     }
     if (inText > entriesInReportText)
         text += QStringLiteral("\n\n... and %1 more, listed in the details.").arg(inText - entriesInReportText);
-    else if (!shortened)
+    else if (!shortened && !marked)
         details.clear();
     return {text, details};
 }

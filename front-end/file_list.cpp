@@ -1,11 +1,10 @@
 #include "file_list.hpp"
 
-#include <QCoreApplication>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -132,10 +131,10 @@ std::string withSeparator(const std::string& folder)
 
 }  // namespace
 
-bool MatchesPattern(const std::string& name, const std::string& pattern)
+bool MatchesPattern(std::string_view name, std::string_view pattern)
 {
     // Iterative wildcard match: remember the last "*" and retry from there.
-    std::size_t n = 0, p = 0, star = std::string::npos, resume = 0;
+    std::size_t n = 0, p = 0, star = std::string_view::npos, resume = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
@@ -143,7 +142,7 @@ bool MatchesPattern(const std::string& name, const std::string& pattern)
         } else if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
             ++p;
             ++n;
-        } else if (star != std::string::npos) {
+        } else if (star != std::string_view::npos) {
             p = star + 1;
             n = ++resume;
         } else {
@@ -155,43 +154,46 @@ bool MatchesPattern(const std::string& name, const std::string& pattern)
     return p == pattern.size();
 }
 
-std::vector<std::string> CollectFiles(const std::string& folder, const std::string& pattern, bool recurse)
+namespace {
+
+bool matchesAny(std::string_view name, std::span<const char* const> patterns)
 {
-    const std::string dir = withSeparator(folder);
-    std::vector<std::string> found;
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code kindError;
-        if (it->is_directory(kindError))
-            continue;
-        std::string name = it->path().filename().string();
-        if (MatchesPattern(name, pattern))
-            found.push_back(dir + name);
-    }
-    if (recurse) {
-        for (const std::string& sub : ListSubdirectories(folder, "*")) {
-            QCoreApplication::processEvents();
-            std::vector<std::string> inner = CollectFiles(sub, pattern, true);
-            found.insert(found.end(), inner.begin(), inner.end());
-        }
-    }
-    return found;
+    return std::any_of(patterns.begin(), patterns.end(),
+                       [name](const char* pattern) { return MatchesPattern(name, pattern); });
 }
 
-std::vector<std::string> ListSubdirectories(const std::string& folder, const std::string& pattern)
+// Adds folder's files to found, then each subfolder's, depth first; false
+// once the pump has ended the scan.
+bool collectFiles(std::vector<std::string>& found, const std::string& folder, std::span<const char* const> patterns,
+                  bool recurse, const ScanPump& pump)
 {
     const std::string dir = withSeparator(folder);
-    std::vector<std::string> found;
+    std::vector<std::string> subfolders;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kindError;
-        // A linked folder is not entered: a link back up the tree would make
-        // the scan endless.
-        if (!it->is_directory(kindError) || it->is_symlink(kindError))
-            continue;
         std::string name = it->path().filename().string();
-        if (MatchesPattern(name, pattern))
+        if (it->is_directory(kindError)) {
+            // A linked folder is not entered: a link back up the tree would
+            // make the scan endless.
+            if (recurse && !it->is_symlink(kindError))
+                subfolders.push_back(dir + name);
+        } else if (matchesAny(name, patterns)) {
             found.push_back(dir + name);
+        }
     }
+    for (const std::string& sub : subfolders)
+        if (!pump() || !collectFiles(found, sub, patterns, true, pump))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> CollectFiles(const std::string& folder, std::span<const char* const> patterns, bool recurse,
+                                      const ScanPump& pump)
+{
+    std::vector<std::string> found;
+    collectFiles(found, folder, patterns, recurse, pump);
     return found;
 }

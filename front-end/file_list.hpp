@@ -5,11 +5,14 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// The name patterns of a folder scan, in the order they are scanned.
+// The name patterns of the layout files a folder scan lists.
 extern const char* const LayoutFilePatterns[7];
 
 std::string ToNarrowString(const QString& text);
@@ -19,11 +22,15 @@ QString ToWideString(const std::string& text);
 std::optional<std::uint64_t> GetFileSize64(const std::string& path);
 
 // Whether a file name matches a "*"/"?" wildcard pattern, ignoring ASCII case.
-bool MatchesPattern(const std::string& name, const std::string& pattern);
+bool MatchesPattern(std::string_view name, std::string_view pattern);
 
-// Every file in folder (and with recurse in all its subfolders) whose name
-// matches pattern; hidden files included. Pumps waiting events per subfolder.
-std::vector<std::string> CollectFiles(const std::string& folder, const std::string& pattern, bool recurse);
+// Called before each subfolder a scan enters: pumps waiting events, and
+// tells whether the scan goes on.
+using ScanPump = std::function<bool()>;
 
-// The immediate subfolders of folder whose names match pattern, as full paths.
-std::vector<std::string> ListSubdirectories(const std::string& folder, const std::string& pattern);
+// Every file in folder (and with recurse in all its subfolders, linked ones
+// not entered) whose name matches one of patterns; hidden files included.
+// Each folder is read once, whatever the number of patterns. A scan that the
+// pump ends returns what it has found so far.
+std::vector<std::string> CollectFiles(const std::string& folder, std::span<const char* const> patterns,
+                                      bool recurse, const ScanPump& pump);

@@ -10,16 +10,33 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-// How wide a line of the report's text may be: a message box grows up to the
-// screen's width, less a margin, before it wraps anywhere.
+// How wide a line of the report's text may be. A message box grows up to the
+// screen's width before it wraps; past 1024 pixels, to the screen less 480
+// pixels or 1000, whichever is less, and then wraps anywhere. The margin
+// leaves room for the icon, the spacing and the box's own margins.
 int reportLineWidth(const QWidget* parent)
 {
     const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const int screenWidth = screen ? screen->availableGeometry().width() : 640;
-    return std::clamp(screenWidth - 200, 200, 800);
+    const int boxWidth = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+    return std::clamp(boxWidth - 200, 200, 800);
+}
+
+QLabel* reportLabelOf(const QMessageBox& box)
+{
+    return box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+}
+
+// What the label keeps to itself of its width: margins, frame and indent.
+int textInsetOf(const QLabel& label)
+{
+    const QMargins margins = label.contentsMargins();
+    return margins.left() + margins.right() + 2 * label.frameWidth() + 2 * label.margin()
+           + std::max(label.indent(), 0);
 }
 
 }  // namespace
@@ -68,12 +85,16 @@ std::unique_ptr<QMessageBox> makeReportBox(QWidget* parent, const QString& text,
                                  | Qt::LinksAccessibleByKeyboard);
     box->setDetailedText(details);
     // The box wraps a text wider than half the screen at that width: the
-    // label's own minimum keeps every line whole.
-    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-        int widest = 0;
+    // label's own minimum keeps every line whole. A pixel more than the
+    // widest line absorbs the rounding of its measure.
+    if (QLabel* label = reportLabelOf(*box)) {
+        label->ensurePolished();
+        const QFontMetricsF metrics(label->font());
+        qreal widest = 0;
         for (const QString& line : text.split(QLatin1Char('\n')))
-            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-        label->setMinimumWidth(std::min(widest, reportLineWidth(parent)));
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        label->setMinimumWidth(std::min(static_cast<int>(std::ceil(widest)), reportLineWidth(parent)) + 1
+                               + textInsetOf(*label));
     }
     return box;
 }
@@ -86,5 +107,20 @@ void VeskDialogs::showAbout(std::unique_ptr<TAboutDialog> dialog)
 
 QString VeskDialogs::fitToReportLine(const QWidget* parent, const QString& piece)
 {
-    return QFontMetrics(QApplication::font("QMessageBox")).elidedText(piece, Qt::ElideMiddle, reportLineWidth(parent));
+    // Measured in the font of the very label that will show it, which a
+    // theme may set apart from the box's.
+    const std::unique_ptr<QMessageBox> box = makeReportBox(nullptr, QString(), QString());
+    const QLabel* label = reportLabelOf(*box);
+    const QFont font = label ? label->font() : box->font();
+    const QFontMetrics metrics(font);
+    const QFontMetricsF exactMetrics(font);
+    const int lineWidth = reportLineWidth(parent);
+    // The two halves around the ellipsis are measured apart, and together
+    // can come out wider than asked for: ask for less until they fit.
+    QString fitted = metrics.elidedText(piece, Qt::ElideMiddle, lineWidth);
+    for (int width = lineWidth; exactMetrics.horizontalAdvance(fitted) > lineWidth && width > 0;) {
+        width -= std::max(1, metrics.averageCharWidth());
+        fitted = metrics.elidedText(piece, Qt::ElideMiddle, width);
+    }
+    return fitted;
 }

@@ -315,6 +315,10 @@ void TVeskForm::FormClose(CloseAction& action)
         return;
     }
     action = CloseAction::caFree;
+    // A scan goes on only for a window that someone sees: the program ends
+    // with the window, not when the scan would have.
+    if (scanning_)
+        scanEnded_ = true;
 }
 
 void TVeskForm::closeEvent(QCloseEvent* event)
@@ -429,12 +433,19 @@ void TVeskForm::AddDirectoriesBtnClick()
         // The scan pumps events between subfolders and then replaces the list
         // with its own copy: no edit may come in between.
         const QScopedValueRollback<bool> scanning(scanning_, true);
-        const bool recurse = IncSubDirBox->isChecked();
-        for (const char* pattern : LayoutFilePatterns)
-            for (std::string& path : CollectFiles(ToNarrowString(folder) + '/', pattern, recurse))
-                paths.insert(std::move(path));
+        scanEnded_ = false;
+        // The window takes no input until the scan is over: the cursor says why.
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const ScanPump pump = [this] {
+            QCoreApplication::processEvents();
+            return !scanEnded_;
+        };
+        for (std::string& path :
+             CollectFiles(ToNarrowString(folder) + '/', LayoutFilePatterns, IncSubDirBox->isChecked(), pump))
+            paths.insert(std::move(path));
     }
-    if (paths.empty())
+    if (scanEnded_ || paths.empty())
         return;
     rebuildList(paths);
 }

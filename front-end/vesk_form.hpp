@@ -121,6 +121,8 @@ private:
     QString programPath_;
     std::unique_ptr<VeskDialogs> dialogs_;
     bool scanning_ = false;
+    // The window closed during the scan: it stops at its next pump.
+    bool scanEnded_ = false;
     // The controls of the run's options, whose input is refused while a run
     // or a folder scan is on.
     QList<QObject*> outputOptionControls_;

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -165,6 +166,20 @@ private slots:
                    + QString(34, 'a') + "/b.gds\n(stopped part-way, its output is incomplete: /o/b.gdsasc)"
             << "Aborted:\n" + longPath + " (stopped part-way, its output is incomplete: /o/b.gdsasc)";
 
+        const QString controls = QString("\n\r\t\x01\x1f\x7f") + QChar(0x2028) + QChar(0x2029);
+        const QString fed = "/d/a" + controls + "b.gds", fedOutput = "/o/a\n\nb.gds2";
+        QTest::newRow("control characters in paths show as '?', the details keep them")
+            << RunOutcomes{4,
+                           {{E::Failed, "/d/t\tu.asc", "ERROR[30005] \tCannot open input file: /d/t\tu.asc"},
+                            {E::Refused, fed, "/d/x\ny.gds", true}, {E::Aborted, fed, fedOutput}},
+                           0}
+            << "1 of 4 files were converted.\n\nFailed:\n/d/t?u.asc (ERROR[30005] \tCannot open input file: /d/t\tu.asc)"
+               "\n\nRefused:\n/d/a????????b.gds (its output would replace the output of /d/x?y.gds)\n\nAborted:\n"
+               "/d/a????????b.gds (stopped part-way, its output is incomplete: /o/a??b.gds2)"
+            << "Failed:\n/d/t\tu.asc (ERROR[30005] \tCannot open input file: /d/t\tu.asc)\n\nRefused:\n" + fed
+                   + " (its output would replace the output of /d/x\ny.gds)\n\nAborted:\n" + fed
+                   + " (stopped part-way, its output is incomplete: " + fedOutput + ")";
+
         // Ten entries fit the message; an eleventh sends the whole list to the details.
         RunOutcomes ten{150, {}, 0}, twelve{150, {}, 0};
         QString failedLines;
@@ -198,23 +213,46 @@ private slots:
     void reportBoxFitsTheScreenAndItsTextCanBeCopied_data()
     {
         QTest::addColumn<RunOutcomes>("outcomes");
+        QTest::addColumn<int>("labelPointSize");  // 0: the label's font is the box's
         RunOutcomes many{150, {}, 0};
         for (int i = 0; i < 150; ++i)
             many.notConverted.push_back({EntryOutcome::Failed, QString("/data/layouts/block_%1.gds").arg(i),
                                          "ERROR[20011] \tParsing failed at position 66"});
-        QTest::newRow("150 entries") << many;
-        // Paths of about 4,000 bytes, one with blanks the box could wrap at.
-        RunOutcomes longPaths{3, {}, 0};
-        const QString deep = "/data" + QString("/level").repeated(660);
-        longPaths.notConverted = {{EntryOutcome::Failed, deep + "/a.gds", "ERROR[20005] \tCannot open input file: " + deep + "/a.gds"},
-                                  {EntryOutcome::Refused, deep + "/b c d e f g.gds", deep + "/a.gds", true},
-                                  {EntryOutcome::Aborted, deep + "/c.gds", deep + "/c.gdsasc"}};
-        QTest::newRow("three paths of 4,000 bytes") << longPaths;
+        QTest::newRow("150 entries") << many << 0;
+        RunOutcomes fed{10, {}, 0};
+        for (int i = 0; i < 10; ++i)
+            fed.notConverted.push_back({EntryOutcome::Skipped, QString("/data/%1").arg(i) + QString(200, '\n') + ".gds",
+                                        "neither a stream file nor a text form"});
+        QTest::newRow("ten names of 200 line feeds") << fed << 0;
+        // Paths of 4,049 bytes, one with blanks the box could wrap at; where
+        // the folder names break the line decides whether a line too wide wraps.
+        for (const int folderName : {1, 4, 7, 10, 13, 21}) {
+            const QString folder = "/" + QString(folderName, 'f');
+            const QString deep = "/data" + folder.repeated((4049 - 5 - 6) / folder.size()).leftJustified(4049 - 5 - 6, 'g');
+            RunOutcomes longPaths{3, {}, 0};
+            longPaths.notConverted = {
+                {EntryOutcome::Failed, deep + "/a.gds", "ERROR[20005] \tCannot open input file: " + deep + "/a.gds"},
+                {EntryOutcome::Refused, deep + "/b c d e f g.gds", deep + "/a.gds", true},
+                {EntryOutcome::Aborted, deep + "/c.gds", deep + "/c.gdsasc"}};
+            QTest::addRow("three paths of 4,049 bytes, folder names of %d", folderName) << longPaths << 0;
+            if (folderName == 13)
+                QTest::addRow("three paths of 4,049 bytes, a label font apart from the box's") << longPaths << 14;
+        }
     }
 
+    // Each entry takes at most its two lines: no line of the text wraps.
     void reportBoxFitsTheScreenAndItsTextCanBeCopied()
     {
         QFETCH(RunOutcomes, outcomes);
+        QFETCH(int, labelPointSize);
+        const QFont labelFont = QApplication::font("QLabel");
+        const auto restoreFont = qScopeGuard([&] { QApplication::setFont(labelFont, "QLabel"); });
+        if (labelPointSize > 0) {
+            QFont larger = labelFont;
+            larger.setPointSize(labelPointSize);
+            QApplication::setFont(larger, "QLabel");
+            QVERIFY(QApplication::font("QMessageBox") != larger);
+        }
         QWidget window;
         VeskDialogs dialogs;
         const RunReport report =
@@ -232,10 +270,13 @@ private slots:
         QVERIFY2(box->frameGeometry().height() <= screen.height() && box->frameGeometry().width() <= screen.width(),
                  qPrintable(QString("%1x%2 on %3x%4").arg(box->frameGeometry().width()).arg(box->frameGeometry().height())
                                 .arg(screen.width()).arg(screen.height())));
-
-        // The keyboard alone reaches the text and copies it.
         auto* label = box->findChild<QLabel*>("qt_msgbox_label");
         QVERIFY(label);
+        if (labelPointSize > 0)
+            QCOMPARE(label->font().pointSize(), labelPointSize);
+        QCOMPARE(label->heightForWidth(label->width()), label->heightForWidth(QWIDGETSIZE_MAX));
+
+        // The keyboard alone reaches the text and copies it.
         for (int tab = 0; tab < 4 && !label->hasFocus(); ++tab)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QVERIFY(label->hasFocus());

@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <random>
 
 class FileListTests : public QObject {
@@ -79,19 +80,34 @@ private slots:
         }
     }
 
-    void subfoldersIncludeHiddenButNotLinks()
+    // Hidden folders are entered, linked ones not; a name that matches two
+    // patterns is listed once; the pump runs before each subfolder, and the
+    // scan ends at the first pump that says so.
+    void scanEntersHiddenFoldersButNotLinksAndEndsWhenThePumpSays()
     {
         QTemporaryDir dir;
         const std::string root = ToNarrowString(dir.path());
-        for (const char* name : {"b/f", ".h/f", "a.gds/f", "file"})
+        for (const char* name : {"b/f.gds", "b/c/f.gds", ".h/f.gds", "a.gds/f.gds", "a.gds/g.txt", "f.gds", "g"})
             writeFile(dir.filePath(name), "x");
         QFile::link(dir.filePath("b"), dir.filePath("link"));
-        std::vector<std::string> found = ListSubdirectories(root, "*");
-        std::sort(found.begin(), found.end());
-        QCOMPARE(found, (std::vector<std::string>{root + "/.h", root + "/a.gds", root + "/b"}));
-        QCOMPARE(ListSubdirectories(root + "/", "*.GDS"), (std::vector<std::string>{root + "/a.gds"}));
-        QCOMPARE(ListSubdirectories(root + "/missing", "*"), std::vector<std::string>());
-        QCOMPARE(CollectFiles(root + "/missing", "*", true), std::vector<std::string>());
+        const std::vector<const char*> patterns = {"*.gds", "f*"};
+        int pumps = 0;
+        auto collect = [&](const std::string& folder, bool recurse, int pumpsThatGoOn) {
+            pumps = 0;
+            std::vector<std::string> found =
+                CollectFiles(folder, patterns, recurse, [&] { return ++pumps <= pumpsThatGoOn; });
+            std::sort(found.begin(), found.end());
+            return found;
+        };
+        QCOMPARE(collect(root, true, 100), (std::vector<std::string>{root + "/.h/f.gds", root + "/a.gds/f.gds",
+                                                                     root + "/b/c/f.gds", root + "/b/f.gds",
+                                                                     root + "/f.gds"}));
+        QCOMPARE(pumps, 4);
+        QCOMPARE(collect(root + "/", false, 100), (std::vector<std::string>{root + "/f.gds"}));
+        QCOMPARE(pumps, 0);
+        QCOMPARE(collect(root, true, 0), (std::vector<std::string>{root + "/f.gds"}));
+        QCOMPARE(pumps, 1);
+        QCOMPARE(collect(root + "/missing", true, 100), std::vector<std::string>());
     }
 };
 

@@ -220,22 +220,25 @@ private slots:
     void folderScanFindsLayoutFiles_data()
     {
         QTest::addColumn<bool>("subfolders");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("with subfolders") << true
-            << QStringList{"scan/.hid/z.ASC", "scan/.hidden.gdsii", "scan/X2.GDS", "scan/sub/deeper/w.agf",
-                           "scan/sub/y.strm", "scan/x.gds", "scan/z.gdsasc"};
-        QTest::newRow("without subfolders") << false
-            << QStringList{"scan/.hidden.gdsii", "scan/X2.GDS", "scan/x.gds", "scan/z.gdsasc"};
+        QTest::addColumn<QStringList>("folders");
+        QTest::newRow("with subfolders") << true << QStringList{"scan/", "scan/.hid/", "scan/sub/", "scan/sub/deeper/"};
+        QTest::newRow("without subfolders") << false << QStringList{"scan/"};
     }
 
+    // Every pattern, in either case, at several depths, beside names that
+    // only look like layout files; the list is byte-ordered.
     void folderScanFindsLayoutFiles()
     {
         FormWithTools t(true, true);
         TVeskForm& f = *t.form;
-        for (const char* name : {"scan/x.gds", "scan/X2.GDS", "scan/.hidden.gdsii", "scan/z.gdsasc", "scan/readme.txt",
-                                 "scan/gds", "scan/x.gds.bak", "scan/sub/y.strm", "scan/.hid/z.ASC",
-                                 "scan/sub/deeper/w.agf", "scan/sub/deeper/v.oas"})
-            writeFile(t.path(name), "x");
+        const QStringList layoutNames = {".hidden.gdsii", "A.ASC", "B.GDSASC", "V.GDS2", "W.AGF", "X2.GDS", "Y.STRM",
+                                         "a.asc", "b.gdsasc", "v.gds2", "w.agf", "x.gds", "y.strm", "z.GdsII"};
+        for (const char* folder : {"scan/", "scan/.hid/", "scan/sub/", "scan/sub/deeper/"}) {
+            for (const QString& name : layoutNames)
+                writeFile(t.path(QString(folder) + name), "x");
+            for (const char* name : {"readme.txt", "gds", "x.gds.bak", "v.oas", "a.ascii", "b.gds3", "c.agfx"})
+                writeFile(t.path(QString(folder) + name), "x");
+        }
         QDir().mkpath(t.path("scan/folder.gds"));
         QFile::link(t.path("scan"), t.path("scan/sub/loop"));
 
@@ -243,10 +246,12 @@ private slots:
         f.IncSubDirBox->setChecked(subfolders);
         t.dialogs->folders.push_back(t.path("scan"));
         QTest::mouseClick(f.AddDirectoriesBtn, Qt::LeftButton);
-        QFETCH(QStringList, names);
+        QFETCH(QStringList, folders);
         QStringList expected;
-        for (const QString& name : names)
-            expected << t.path(name);
+        for (const QString& folder : folders)
+            for (const QString& name : layoutNames)
+                expected << t.path(folder + name);
+        expected.sort();  // by UTF-16 units: byte order for these ASCII paths
         QCOMPARE(listEntries(f), expected);
         QCOMPARE(t.dialogs->asked, QStringList{"Add Directories to Scan | no new folder"});
         QCOMPARE(totals(f)[0], QString("Files: %1").arg(expected.size()));
@@ -477,9 +482,12 @@ private slots:
             QTest::mouseClick(f.StartBtn, Qt::LeftButton);
             f.Timer1Timer();
             during = enabledStates(f);
+            if (const QCursor* cursor = QApplication::overrideCursor())
+                during += QString(" cursor %1").arg(cursor->shape());
         });
         f.AddDirectoriesBtnClick();
-        QCOMPARE(during, QString("00000000000"));
+        QCOMPARE(during, QString("00000000000 cursor %1").arg(Qt::BusyCursor));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(QDir(t.path("data")).entryList(QDir::Files), QStringList{"a.gds"});
         QCOMPARE(t.dialogs->messages, QStringList());
         QCOMPARE(f.StartBtn->text(), QString("Start"));
@@ -593,7 +601,7 @@ private slots:
         QCOMPARE(unchanged, QStringList());
     }
 
-    void closeIsRefusedDuringARun()
+    void closeIsRefusedDuringARunAndEndsAScan()
     {
         FormWithTools t(true, true);
         TVeskForm& f = *t.form;
@@ -612,6 +620,36 @@ private slots:
         f.State = RunIdle;
         f.Exit1->trigger();
         QVERIFY(!f.isVisible());
+        QCOMPARE(t.dialogs->messages.size(), 4);
+
+        // Closed during a scan, the window goes at once, the scan ends at the
+        // pump that took the close, and the list and the cursor are as they
+        // were: a scan that went on would pump again for each subfolder left.
+        writeFile(t.path("data/a.gds"), "x");
+        t.addFiles({t.path("data/a.gds")});
+        for (int i = 0; i < 20; ++i)
+            writeFile(t.path(QString("scan/%1/s.gds").arg(i)), "x");
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        t.dialogs->folders = {t.path("scan")};
+        int pumpsAfterClose = -1;
+        QTimer pumps;
+        connect(&pumps, &QTimer::timeout, this, [&] {
+            if (pumpsAfterClose >= 0) {
+                ++pumpsAfterClose;
+                return;
+            }
+            f.Exit1->trigger();
+            pumpsAfterClose = 0;
+        });
+        pumps.start(0);
+        f.AddDirectoriesBtnClick();
+        pumps.stop();
+        QCOMPARE(pumpsAfterClose, 0);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(listEntries(f), QStringList{t.path("data/a.gds")});
+        QCOMPARE(totals(f), (QStringList{"Files: 1", "Size: 0 kB", "Selected Files: 0", "Size: 0 kB"}));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(t.dialogs->messages.size(), 4);
     }
 };

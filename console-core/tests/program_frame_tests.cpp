@@ -308,6 +308,7 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
         // input, or the first line would be written over its head.
         {"2<>" + onInput, surplus, 1, "", "", false},
         {"2>>" + onInput, surplus, 1, "", "", false},
+        {"2>>" + onInput, {output, "extra", spoiled}, 1, "", "", false},
         {"2>>" + onInput, {"-q" + spoiled, output, "extra"}, 1, "", "", false},
         {"2<>" + onInput, helpAlone, 1, "", "", false},
         {"2>>" + onInput, helpNamingInput, 1, "", "", false},

@@ -45,10 +45,12 @@ bool descriptorWritesInto(const std::string& name, int fd)
 // over rather than after (`2<>` opens at the start of what is there).
 bool errorOutputDestroysAFile(int argc, const char* const* argv, const CommandOptions& options)
 {
+    const int flags = ::fcntl(STDERR_FILENO, F_GETFL);
     struct stat opened {};
-    if (::fstat(STDERR_FILENO, &opened) != 0 || !S_ISREG(opened.st_mode) || !openForWriting(STDERR_FILENO))
+    if (flags == -1 || (flags & O_ACCMODE) == O_RDONLY || ::fstat(STDERR_FILENO, &opened) != 0
+        || !S_ISREG(opened.st_mode))
         return false;
-    if ((::fcntl(STDERR_FILENO, F_GETFL) & O_APPEND) == 0) {
+    if ((flags & O_APPEND) == 0) {
         const off_t at = ::lseek(STDERR_FILENO, 0, SEEK_CUR);
         if (at >= 0 && at < opened.st_size)
             return true;

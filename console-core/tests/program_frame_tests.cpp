@@ -373,6 +373,8 @@ ProgramRun runWithOutputOn(bool terminal, const std::string& program, const std:
         ::dup2(null, STDIN_FILENO);
         ::dup2(writer, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
+        for (int fd : {reader, writer, err, null})
+            ::close(fd);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }

@@ -5,6 +5,7 @@
 
 #include "pelk/console_program.hpp"
 #include "pelk/paged_file.hpp"
+#include "pelk/terminal_output.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -18,21 +19,14 @@ namespace {
 constexpr std::int64_t echoLength = 80;
 constexpr std::int64_t blockSize = 2048;
 
-// A control byte sent to a terminal can switch its character set or do worse
-// (a stream file given by mistake is full of them): the echo shows each as
-// '?'. TAB, LF and CR only lay out the text.
-char echoedByte(std::uint8_t byte)
-{
-    const bool control = (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F;
-    return control ? '?' : static_cast<char>(byte);
-}
-
 void reportParseFailure(std::ostream& console, core::PagedFile& file, std::int64_t position)
 {
     console << core::parsingFailedLine(30011, "Parsing failed at or around position ", position) << ":\n";
+    // Masked wherever it goes: a stream file given by mistake is full of
+    // control bytes, and the echo is read on a terminal.
     std::int64_t written = 0;
     for (std::int64_t p = position; p < file.size() && written < echoLength; ++p, ++written)
-        console.put(echoedByte(file.byteAt(p)));
+        console.put(core::shownOnTerminal(file.byteAt(p)));
     if (written == echoLength)
         console << " ... ";
     console << "\n";

@@ -1,6 +1,7 @@
 #include "pelk/console_program.hpp"
 
 #include "pelk/helper_thread.hpp"
+#include "pelk/terminal_output.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <streambuf>
 
 namespace Pelk::core {
@@ -18,17 +20,47 @@ namespace {
 
 bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// Whether descriptor `fd` is open on the regular file `input` names: what
-// is written to it would destroy the input.
-bool descriptorIsInputFile(const std::string& input, int fd)
+// A descriptor open only for reading cannot harm the file it is on.
+bool openForWriting(int fd)
 {
-    struct stat in {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags != -1 && (flags & O_ACCMODE) != O_RDONLY;
+}
+
+// Whether descriptor `fd` writes into the regular file `name` names: what is
+// written to it would destroy that file.
+bool descriptorWritesInto(const std::string& name, int fd)
+{
+    struct stat named {};
     struct stat opened {};
-    if (::stat(input.c_str(), &in) != 0 || ::fstat(fd, &opened) != 0)
+    if (::stat(name.c_str(), &named) != 0 || ::fstat(fd, &opened) != 0)
         return false;
     // Only a regular file keeps what is written over it; a terminal or a pipe
     // named as the input is refused as an input, its line on the console.
-    return S_ISREG(in.st_mode) && sameFile(in, opened);
+    return S_ISREG(named.st_mode) && sameFile(named, opened) && openForWriting(fd);
+}
+
+// Whether a line on standard error would destroy a file: one the command
+// line names (before the parse no one knows which word is the input, and a
+// name may follow "-q" in the same word), or any file it would be written
+// over rather than after (`2<>` opens at the start of what is there).
+bool errorOutputDestroysAFile(int argc, const char* const* argv, const CommandOptions& options)
+{
+    const int flags = ::fcntl(STDERR_FILENO, F_GETFL);
+    struct stat opened {};
+    if (flags == -1 || (flags & O_ACCMODE) == O_RDONLY || ::fstat(STDERR_FILENO, &opened) != 0
+        || !S_ISREG(opened.st_mode))
+        return false;
+    if ((flags & O_APPEND) == 0) {
+        const off_t at = ::lseek(STDERR_FILENO, 0, SEEK_CUR);
+        if (at >= 0 && at < opened.st_size)
+            return true;
+    }
+    for (int i = 1; i < argc; ++i)
+        if (descriptorWritesInto(argv[i], STDERR_FILENO))
+            return true;
+    return descriptorWritesInto(options.inputPath, STDERR_FILENO)
+        || descriptorWritesInto(options.outputPath, STDERR_FILENO);
 }
 
 // Passes everything on to the file and counts it: a pipe cannot tell how
@@ -94,7 +126,7 @@ int convertChecked(const ConsoleProgram& program, const CommandOptions& options,
     // Standard output takes the parse failure line even when an output file
     // is named, so it is refused whenever it is the input; it is named the
     // way a user would name it as an output path.
-    if (descriptorIsInputFile(options.inputPath, STDOUT_FILENO))
+    if (descriptorWritesInto(options.inputPath, STDOUT_FILENO))
         return refuseOutput("/dev/stdout");
     std::ofstream file;
     if (toFile) {
@@ -149,6 +181,12 @@ bool openClosedStandardDescriptors(bool& outputClosed)
 int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
                       std::ostream& err)
 {
+    // The parse writes nothing; what it took from the words is checked with
+    // them before a byte reaches standard error.
+    CommandOptions options;
+    const bool parsed = parseCommandLine(options, argc, argv);
+    if (errorOutputDestroysAFile(argc, argv, options))
+        return exitFailure;
     bool outputClosed = false;
     if (!openClosedStandardDescriptors(outputClosed)) {
         err << errorLine(program.messages.unknownException, "Unknown exception. No information available.");
@@ -161,8 +199,7 @@ int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const
     // stays a failed one.
     if (outputClosed)
         console.setstate(std::ios::badbit);
-    CommandOptions options;
-    if (!parseCommandLine(options, argc, argv)) {
+    if (!parsed) {
         writeIncorrectArguments(program, err);
         return exitUsage;
     }
@@ -170,18 +207,23 @@ int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const
         err << buildBanner(std::string(program.toolName)) << program.usage;
         return exitSuccess;
     }
-    // Once the input is known, a standard error that is the input gets not
-    // even the banner: any line would land in it.
-    if (descriptorIsInputFile(options.inputPath, STDERR_FILENO))
-        return exitFailure;
     if (program.outputRequired && options.outputPath.empty()) {
         err << buildBanner(std::string(program.toolName)) << errorLine(program.messages.noOutputFile, "No output file specified.", 2)
             << program.usage;
         return exitUsage;
     }
+    // On a terminal a layout's control bytes would steer it; into a file or a
+    // pipe every byte is the data, and goes out as it is at no cost.
+    std::optional<TerminalBuffer> terminalBuffer;
+    std::optional<std::ostream> terminal;
+    if (::isatty(STDOUT_FILENO)) {
+        terminalBuffer.emplace(console.rdbuf());
+        terminal.emplace(&*terminalBuffer);
+    }
+    std::ostream& shown = terminal ? *terminal : console;
     int status = runReportingExceptions(err, program.messages.allocationFailed, program.messages.unknownException,
-                                        [&] { return convertChecked(program, options, console, err); });
-    console.flush();
+                                        [&] { return convertChecked(program, options, shown, err); });
+    shown.flush();
     return status;
 }
 

@@ -8,14 +8,21 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
 namespace {
 
 namespace fs = std::filesystem;
+using Pelk::testing::ProgramRun;
 using Pelk::testing::readWholeFile;
 using Pelk::testing::runProgram;
 using Pelk::testing::TemporaryFile;
@@ -239,8 +246,10 @@ TEST_P(ProgramFrame, AWordAfterTheOutputPathIsAnIncorrectCommandLine)
 }
 
 // A closed standard descriptor would be handed to the output file, and the
-// lines meant for the console would be written into it. One that is the
-// input would destroy it: that run is refused before a byte reaches it.
+// lines meant for the console would be written into it. One that writes into
+// the input would destroy it: that run is refused before a byte reaches it,
+// whatever its words. One open only for reading harms nothing, and the run
+// goes on.
 TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsTheyAre)
 {
     auto runWith = [&](const std::string& redirection, std::vector<std::string> args) {
@@ -265,49 +274,167 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
     const std::string refused = banner + cannotCreate("/dev/stdout");
     const std::string unknown =
         numbered(GetParam().base + GetParam().unknownNumber, "Unknown exception. No information available.");
+    const std::string incorrect = this->banner() + GetParam().incorrectCommandLine + GetParam().usage;
+    const std::string help = this->banner() + GetParam().usage;
     const std::string onInput = Pelk::testing::shellQuote(spoiled);
     const std::string other = path("other");
+    const std::string otherError = path("other_error");
+    const std::vector<std::string> intoFile{spoiled, output}, intoConsole{spoiled};
+    const std::vector<std::string> surplus{spoiled, output, "extra"}, helpAlone{"-h"}, helpNamingInput{"-h", spoiled};
     struct Row {
         std::string redirection;
-        bool outputNamed;
+        std::vector<std::string> args;
+        int status;
         std::string out; // captured, or in `other`
-        std::string err;
+        std::string err; // captured, or in `otherError`
         bool outputWritten;
     };
     const Row rows[] = {
-        {"<&-", true, open.out, banner, true},
-        {">&-", true, "", banner, true},
-        {"2>&-", true, open.out, "", true},
-        {"<&- >&- 2>&-", true, "", "", true},
+        {"<&-", intoFile, 1, open.out, banner, true},
+        {">&-", intoFile, 1, "", banner, true},
+        {"2>&-", intoFile, 1, open.out, "", true},
+        {"<&- >&- 2>&-", intoFile, 1, "", "", true},
         // The failure line would land in the input even with an output named.
-        {"1<>" + onInput, true, "", refused, false},
-        {"2>>" + onInput, true, "", "", false},
-        {">" + other, true, open.out, banner, true},
-        {"1<>" + onInput, false, "", refused, false},
-        {">>" + onInput, false, "", refused, false},
-        {"2>>" + onInput, false, "", "", false},
-        {">" + other, false, toConsole, banner, false},
+        {"1<>" + onInput, intoFile, 1, "", refused, false},
+        {"2>>" + onInput, intoFile, 1, "", "", false},
+        {">" + other, intoFile, 1, open.out, banner, true},
+        {"1<>" + onInput, intoConsole, 1, "", refused, false},
+        {">>" + onInput, intoConsole, 1, "", refused, false},
+        {"2>>" + onInput, intoConsole, 1, "", "", false},
+        {">" + other, intoConsole, 1, toConsole, banner, false},
         // Nothing written to a closed standard output arrives: that stays a failure.
-        {">&-", false, "", banner + unknown, false},
+        {">&-", intoConsole, 1, "", banner + unknown, false},
+        // The usage and the help are refused too, whether a word names the
+        // input, or the first line would be written over its head.
+        {"2<>" + onInput, surplus, 1, "", "", false},
+        {"2>>" + onInput, surplus, 1, "", "", false},
+        {"2>>" + onInput, {output, "extra", spoiled}, 1, "", "", false},
+        {"2>>" + onInput, {"-q" + spoiled, output, "extra"}, 1, "", "", false},
+        {"2<>" + onInput, helpAlone, 1, "", "", false},
+        {"2>>" + onInput, helpNamingInput, 1, "", "", false},
+        {"2>" + otherError, surplus, 2, "", incorrect, false},
+        {"2>" + otherError, helpNamingInput, 0, "", help, false},
+        // Open only for reading: the lines are lost, the run is not.
+        {"2<" + onInput, intoFile, 1, open.out, "", true},
+        {"1<" + onInput, intoFile, 1, "", banner, true},
+        {"1<" + onInput, intoConsole, 1, "", banner + unknown, false},
     };
     for (const Row& row : rows) {
-        if (GetParam().outputRequired && !row.outputNamed)
+        if (GetParam().outputRequired && row.args == intoConsole)
             continue;
         // Each row starts from the same files, whatever the one before left.
         std::ofstream(spoiled, std::ios::binary | std::ios::trunc) << bytes;
         fs::remove(output);
         fs::remove(other);
-        auto run = runWith(row.redirection, row.outputNamed ? std::vector<std::string>{spoiled, output}
-                                                              : std::vector<std::string>{spoiled});
-        const std::string what = row.redirection + (row.outputNamed ? " into a file" : "");
-        EXPECT_EQ(run.status, 1) << what;
+        fs::remove(otherError);
+        auto run = runWith(row.redirection, row.args);
+        std::string what = row.redirection;
+        for (const std::string& arg : row.args)
+            what += " " + arg;
+        EXPECT_EQ(run.status, row.status) << what;
         EXPECT_EQ(run.out + readWholeFile(other), row.out) << what;
-        EXPECT_EQ(run.err, row.err) << what;
+        EXPECT_EQ(run.err + readWholeFile(otherError), row.err) << what;
         EXPECT_EQ(readWholeFile(spoiled), bytes) << what;
         if (row.outputWritten)
             EXPECT_EQ(readWholeFile(output), converted) << what;
         else
             EXPECT_FALSE(fs::exists(output)) << what;
+    }
+}
+
+// Runs `program` with standard output on a pseudo-terminal or into a pipe,
+// and collects what arrives there and on standard error.
+ProgramRun runWithOutputOn(bool terminal, const std::string& program, const std::vector<std::string>& args)
+{
+    int reader = -1;
+    int writer = -1;
+    if (terminal) {
+        // Raw, the terminal passes every byte as written: no CR before LF.
+        struct termios raw {};
+        cfmakeraw(&raw);
+        if (::openpty(&reader, &writer, nullptr, &raw, nullptr) != 0)
+            return {};
+    } else {
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return {};
+        reader = ends[0];
+        writer = ends[1];
+    }
+    TemporaryFile errFile("run_err");
+    const int err = ::open(errFile.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int null = ::open("/dev/null", O_RDONLY);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(writer, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        for (int fd : {reader, writer, err, null})
+            ::close(fd);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(writer);
+    ::close(err);
+    ::close(null);
+    ProgramRun run;
+    char chunk[4096];
+    // A terminal whose last writer has gone reads as an error, a pipe as its end.
+    for (ssize_t n; (n = ::read(reader, chunk, sizeof chunk)) != 0;) {
+        if (n < 0 && errno != EINTR)
+            break;
+        if (n > 0)
+            run.out.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(reader);
+    int raw = 0;
+    if (child > 0 && ::waitpid(child, &raw, 0) == child)
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    run.err = readWholeFile(errFile.path());
+    return run;
+}
+
+// A layout's names may hold bytes that retitle a terminal, colour it or
+// switch its character set: on a terminal each shows as '?'. Into a pipe
+// they are the data and go out as they are.
+TEST(TerminalOutput, ControlBytesOfALayoutReachATerminalAsQuestionMarks)
+{
+    const std::string name = "T\x1b]0;X\x07\x1b[31m\x01\x1f\x7f\x1b(0\t\r~\x80\xc3\xa9";
+    // Split where "??(" would read as a trigraph.
+    const std::string shown = "T?]0;X??[31m????" "(0\t\r~\x80\xc3\xa9";
+    Pelk::testing::StreamBuilder library;
+    library.libraryStart(name).bgnstr(name).rectangle(1, 0, 0, 2, 2).sref("U" + name, {3, 4}).endstr().endlib();
+    TemporaryFile input("control.gds", library);
+    const std::string dates = "2010/4/17 9:05:03, 2010/4/17 9:05:03";
+    auto text = [&](const std::string& n) {
+        return "VERSION 600\nLIBRARY [" + dates + "] " + n + "\nUNITS 0.001 1e-009\n\nSTRUCT [" + dates + "]  " + n
+             + "\n   BOUNDARY 1 0\n\tRECT (0 0, 2 2)\n   ;\n   SREF U" + n + " \t(3 4)\n   ;\n\nENDSTR\n\nENDLIB\n";
+    };
+    auto report = [&](const std::string& n) {
+        return "\nGDS version: \t600\nLibrary name: \t" + n + "\nUnits: \t0.001 \t1e-009"
+             + "\nTotal number of structures: \t1\nTotal number of layers:     \t1"
+             + "\n\nList of unreferenced structures:\n--------------------------------\n\n\t" + n
+             + "\n\nStructures referenced but not defined:\n--------------------------------------\n\n\tU" + n
+             + "\n\nList of all structures:\n-----------------------\n\n"
+             + "Name                      Layers     Inst    Rects FlatRects    Polys FlatPolys\n" + std::string(80, '-')
+             + "\n" + n + std::string(26 - n.size(), ' ') + "     1        1        1         1        0         0"
+             + "\n\nEnd of report\n";
+    };
+    for (bool terminal : {true, false}) {
+        const std::string& written = terminal ? shown : name;
+        const std::string where = terminal ? "on a terminal" : "into a pipe";
+        auto brenmo = runWithOutputOn(terminal, BRENMO_PATH, {"-q", input.path()});
+        EXPECT_EQ(brenmo.status, 0) << where;
+        EXPECT_EQ(brenmo.out, text(written)) << where;
+        EXPECT_EQ(brenmo.err, "") << where;
+        auto dressil = runWithOutputOn(terminal, DRESSIL_PATH, {"-q", input.path()});
+        EXPECT_EQ(dressil.status, 0) << where;
+        EXPECT_EQ(dressil.out, report(written)) << where;
+        EXPECT_EQ(dressil.err, "") << where;
     }
 }
 

@@ -44,7 +44,10 @@ struct ConsoleProgram {
 
 // The whole program: returns the exit status. `console` and `errorOutput`
 // stand for descriptors 1 and 2, which are opened on /dev/null first when
-// they are closed.
+// they are closed. While descriptor 1 is a terminal, what reaches `console`
+// has its control bytes shown as '?' (terminal_output.hpp). Nothing at all
+// is written when descriptor 2 would write into a file the command line
+// names or over a file's existing bytes: the run fails at once.
 int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
                       std::ostream& errorOutput);
 

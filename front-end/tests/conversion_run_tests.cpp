@@ -62,6 +62,17 @@ RunOutcomes runToItsEnd(ConversionRun& run)
     return run.outcomes();
 }
 
+// A window over two streams whose brenmo writes its process id into the
+// output and sleeps, so that a test can act while the first child runs.
+struct SleepingBrenmoOverTwoStreams : FormWithTools {
+    SleepingBrenmoOverTwoStreams() : FormWithTools(QByteArray("#!/bin/sh\necho $$ > \"$2\"\nexec sleep 30\n"), QByteArray())
+    {
+        writeFile(path("data/a.gds"), streamContent);
+        writeFile(path("data/b.gds"), streamContent);
+        addFiles({path("data/a.gds"), path("data/b.gds")});
+    }
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(RunOutcomes)
@@ -724,11 +735,8 @@ private slots:
 
     void secondClickAbortsTheRunningChild()
     {
-        FormWithTools t(QByteArray("#!/bin/sh\necho $$ > \"$2\"\nexec sleep 30\n"), QByteArray());
+        SleepingBrenmoOverTwoStreams t;
         TVeskForm& f = *t.form;
-        writeFile(t.path("data/a.gds"), streamContent);
-        writeFile(t.path("data/b.gds"), streamContent);
-        t.addFiles({t.path("data/a.gds"), t.path("data/b.gds")});
 
         qint64 pid = 0;
         QStringList seen;
@@ -776,11 +784,8 @@ private slots:
     // its child does not outlive it, and the window is idle again.
     void aRunEndedByAnExceptionLeavesNoChildAndAnIdleWindow()
     {
-        FormWithTools t(QByteArray("#!/bin/sh\necho $$ > \"$2\"\nexec sleep 30\n"), QByteArray());
+        SleepingBrenmoOverTwoStreams t;
         TVeskForm& f = *t.form;
-        writeFile(t.path("data/a.gds"), streamContent);
-        writeFile(t.path("data/b.gds"), streamContent);
-        t.addFiles({t.path("data/a.gds"), t.path("data/b.gds")});
 
         qint64 pid = 0;
         QTimer poll;

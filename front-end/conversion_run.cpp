@@ -90,14 +90,16 @@ QString reasonOf(const EntryOutcome& outcome)
     return QLatin1Char('(') + detail + QLatin1Char(')');
 }
 
-// A path as the box shows it: each control character, which would break the
-// line or move its text, as '?'. `marked` tells whether one was.
-QString markedPath(const QString& path, bool& marked)
+// Text as the box shows it: each control character, which would break the
+// line or move its text, as '?'; a TAB stays where `keepTabs` says, as in
+// the tools' own lines, which set their wording apart with one. `marked`
+// tells whether one was.
+QString markedText(const QString& text, bool keepTabs, bool& marked)
 {
-    QString shown = path;
+    QString shown = text;
     for (QChar& c : shown) {
         const char16_t unit = c.unicode();
-        if (unit < 0x20 || unit == 0x7F || unit == 0x2028 || unit == 0x2029) {
+        if ((unit < 0x20 && !(keepTabs && unit == '\t')) || unit == 0x7F || unit == 0x2028 || unit == 0x2029) {
             c = QLatin1Char('?');
             marked = true;
         }
@@ -105,14 +107,13 @@ QString markedPath(const QString& path, bool& marked)
     return shown;
 }
 
-// The outcome with its paths marked for the box; the tools' own lines and
-// the reasons stay as they are.
+// The outcome with its paths marked for the box. A tool's line keeps its
+// wording, but the paths it repeats would break the box's lines as well.
 EntryOutcome markedOutcome(const EntryOutcome& outcome, bool& marked)
 {
     EntryOutcome shown = outcome;
-    shown.entry = markedPath(outcome.entry, marked);
-    if (outcome.cause == EntryOutcome::Refused || outcome.cause == EntryOutcome::Aborted)
-        shown.detail = markedPath(outcome.detail, marked);
+    shown.entry = markedText(outcome.entry, false, marked);
+    shown.detail = markedText(outcome.detail, outcome.cause == EntryOutcome::Failed, marked);
     return shown;
 }
 

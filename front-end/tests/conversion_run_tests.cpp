@@ -179,15 +179,15 @@ private slots:
 
         const QString controls = QString("\n\r\t\x01\x1f\x7f") + QChar(0x2028) + QChar(0x2029);
         const QString fed = "/d/a" + controls + "b.gds", fedOutput = "/o/a\n\nb.gds2";
-        QTest::newRow("control characters in paths show as '?', the details keep them")
+        QTest::newRow("control characters in paths and tools' lines show as '?', the details keep them")
             << RunOutcomes{4,
-                           {{E::Failed, "/d/t\tu.asc", "ERROR[30005] \tCannot open input file: /d/t\tu.asc"},
+                           {{E::Failed, "/d/t\tu\r.asc", "ERROR[30005] \tCannot open input file: /d/t\tu\r.asc"},
                             {E::Refused, fed, "/d/x\ny.gds", true}, {E::Aborted, fed, fedOutput}},
                            0}
-            << "1 of 4 files were converted.\n\nFailed:\n/d/t?u.asc (ERROR[30005] \tCannot open input file: /d/t\tu.asc)"
+            << "1 of 4 files were converted.\n\nFailed:\n/d/t?u?.asc (ERROR[30005] \tCannot open input file: /d/t\tu?.asc)"
                "\n\nRefused:\n/d/a????????b.gds (its output would replace the output of /d/x?y.gds)\n\nAborted:\n"
                "/d/a????????b.gds (stopped part-way, its output is incomplete: /o/a??b.gds2)"
-            << "Failed:\n/d/t\tu.asc (ERROR[30005] \tCannot open input file: /d/t\tu.asc)\n\nRefused:\n" + fed
+            << "Failed:\n/d/t\tu\r.asc (ERROR[30005] \tCannot open input file: /d/t\tu\r.asc)\n\nRefused:\n" + fed
                    + " (its output would replace the output of /d/x\ny.gds)\n\nAborted:\n" + fed
                    + " (stopped part-way, its output is incomplete: " + fedOutput + ")";
 

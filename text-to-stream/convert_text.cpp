@@ -7,8 +7,6 @@
 #include "pelk/paged_file.hpp"
 #include "pelk/terminal_output.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
 
@@ -26,7 +24,7 @@ void reportParseFailure(std::ostream& console, core::PagedFile& file, std::int64
     // control bytes, and the echo is read on a terminal.
     std::int64_t written = 0;
     for (std::int64_t p = position; p < file.size() && written < echoLength; ++p, ++written)
-        console.put(core::shownOnTerminal(file.byteAt(p)));
+        console.put(core::shownInEcho(file.byteAt(p)));
     if (written == echoLength)
         console << " ... ";
     console << "\n";
@@ -49,38 +47,13 @@ bool convertText(const std::string& cellName, const std::string& inputPath, std:
     return result.matched;
 }
 
-std::int64_t getFileSize(const std::string& path)
+void padTo2048(std::ostream& output, std::uint64_t written)
 {
-    std::error_code ec;
-    std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return -1;
-    return static_cast<std::int64_t>(size);
-}
-
-void padTo2048(const std::string& path, std::ostream& output, std::uint64_t written)
-{
+    // An output left short reads as cut off to other tools. The bytes that
+    // went in are its length whatever it is, a file or a pipe, and the stream
+    // reaches the very file they went into.
     const char zeros[blockSize] = {};
-    std::error_code ec;
-    std::filesystem::file_status status = std::filesystem::status(path, ec);
-    // A pipe has no size to read: the bytes that went into it are its length,
-    // so that it takes the padding a file of them would.
-    if (!ec && !std::filesystem::is_regular_file(status)) {
-        output.write(zeros, static_cast<std::streamsize>((blockSize - written % blockSize) % blockSize));
-        return;
-    }
-    // An output left short reads as cut off to other tools.
-    std::int64_t size = getFileSize(path);
-    if (size < 0)
-        throw "output write error";
-    std::int64_t rest = size % blockSize;
-    if (rest == 0)
-        return;
-    std::ofstream out(path, std::ios::app | std::ios::binary);
-    out.write(zeros, blockSize - rest);
-    out.close();
-    if (out.fail())
-        throw "output write error";
+    output.write(zeros, static_cast<std::streamsize>((blockSize - written % blockSize) % blockSize));
 }
 
 namespace {

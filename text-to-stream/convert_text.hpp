@@ -18,14 +18,9 @@ inline constexpr const char* toolName = "calvio";
 bool convertText(const std::string& cellName, const std::string& inputPath, std::ostream& output,
                  std::ostream& console);
 
-// The size in bytes, or -1 when it cannot be read.
-std::int64_t getFileSize(const std::string& path);
-
-// Appends zero bytes up to a multiple of 2048: a regular file at `path`
-// by its size, any other output, such as a pipe, through `output` by the
-// `written` bytes it took. Throws when the size cannot be read or the
-// bytes cannot be written.
-void padTo2048(const std::string& path, std::ostream& output, std::uint64_t written);
+// Appends zero bytes to `output` up to a multiple of 2048, by the
+// `written` bytes it took; a failure is left in its state.
+void padTo2048(std::ostream& output, std::uint64_t written);
 
 // The whole program: returns the exit status.
 int runCalvio(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

@@ -9,7 +9,7 @@
 
 #include <cerrno>
 #include <csignal>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <streambuf>
@@ -20,78 +20,187 @@ namespace {
 
 bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// A descriptor open only for reading cannot harm the file it is on.
-bool openForWriting(int fd)
+// A standard descriptor's flags and file, read once for every rule on it.
+struct DescriptorState {
+    int flags = -1;
+    struct stat file {};
+};
+
+DescriptorState readDescriptor(int fd)
 {
-    const int flags = ::fcntl(fd, F_GETFL);
-    return flags != -1 && (flags & O_ACCMODE) != O_RDONLY;
+    DescriptorState state;
+    state.flags = ::fcntl(fd, F_GETFL);
+    if (state.flags != -1 && ::fstat(fd, &state.file) != 0)
+        state.flags = -1;
+    return state;
 }
 
-// Whether descriptor `fd` writes into the regular file `name` names: what is
-// written to it would destroy that file.
-bool descriptorWritesInto(const std::string& name, int fd)
+// Only a regular file keeps what is written over it, and a descriptor open
+// only for reading cannot harm it. A terminal or a pipe named as the input
+// is refused as an input, its line on the console.
+bool writesToRegularFile(const DescriptorState& descriptor)
+{
+    return descriptor.flags != -1 && (descriptor.flags & O_ACCMODE) != O_RDONLY && S_ISREG(descriptor.file.st_mode);
+}
+
+// Whether what is written to the descriptor lands in the file `name` names,
+// through any link, and destroys it.
+bool writesInto(const DescriptorState& descriptor, const std::string& name)
 {
     struct stat named {};
-    struct stat opened {};
-    if (::stat(name.c_str(), &named) != 0 || ::fstat(fd, &opened) != 0)
-        return false;
-    // Only a regular file keeps what is written over it; a terminal or a pipe
-    // named as the input is refused as an input, its line on the console.
-    return S_ISREG(named.st_mode) && sameFile(named, opened) && openForWriting(fd);
+    return writesToRegularFile(descriptor) && ::stat(name.c_str(), &named) == 0 && sameFile(named, descriptor.file);
 }
 
-// Whether a line on standard error would destroy a file: one the command
-// line names (before the parse no one knows which word is the input, and a
-// name may follow "-q" in the same word), or any file it would be written
-// over rather than after (`2<>` opens at the start of what is there).
-bool errorOutputDestroysAFile(int argc, const char* const* argv, const CommandOptions& options)
+// Before the parse no one knows which word is the input, and a name may
+// follow "-q" in the same word: every word counts, and so do the paths.
+bool writesIntoANamedFile(const DescriptorState& descriptor, int argc, const char* const* argv,
+                          const CommandOptions& options)
 {
-    const int flags = ::fcntl(STDERR_FILENO, F_GETFL);
-    struct stat opened {};
-    if (flags == -1 || (flags & O_ACCMODE) == O_RDONLY || ::fstat(STDERR_FILENO, &opened) != 0
-        || !S_ISREG(opened.st_mode))
-        return false;
-    if ((flags & O_APPEND) == 0) {
-        const off_t at = ::lseek(STDERR_FILENO, 0, SEEK_CUR);
-        if (at >= 0 && at < opened.st_size)
-            return true;
-    }
     for (int i = 1; i < argc; ++i)
-        if (descriptorWritesInto(argv[i], STDERR_FILENO))
+        if (writesInto(descriptor, argv[i]))
             return true;
-    return descriptorWritesInto(options.inputPath, STDERR_FILENO)
-        || descriptorWritesInto(options.outputPath, STDERR_FILENO);
+    return writesInto(descriptor, options.inputPath) || writesInto(descriptor, options.outputPath);
 }
 
-// Passes everything on to the file and counts it: a pipe cannot tell how
-// much went into it.
-class CountingBuffer final : public std::streambuf {
-public:
-    explicit CountingBuffer(std::streambuf* file) : file(file) {}
+// `<>` opens a file for reading and writing at its start, and the first
+// line would be written over what is there. A descriptor open for writing
+// only was truncated or appends, whoever opened it: a log that other jobs
+// write into too is no reason to refuse.
+bool writesOverExistingBytes(const DescriptorState& descriptor, int fd)
+{
+    if (!writesToRegularFile(descriptor) || (descriptor.flags & O_ACCMODE) != O_RDWR
+        || (descriptor.flags & O_APPEND) != 0)
+        return false;
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at >= 0 && at < descriptor.file.st_size;
+}
 
-    std::uint64_t count() const { return counted; }
+// The output file on a descriptor of the frame's own, so that it can be
+// told whether it is a terminal. It counts what it takes: a pipe cannot
+// tell how much went into it.
+class OutputFile final : public std::streambuf {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    // What was taken before a failure that ended the run is kept, as the
+    // standard file streams keep it.
+    ~OutputFile() override
+    {
+        if (fd >= 0) {
+            sync();
+            ::close(fd);
+        }
+    }
+
+    bool open(const std::string& path)
+    {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        setp(buffer, buffer + sizeof buffer);
+        return fd >= 0;
+    }
+    int descriptor() const { return fd; }
+    std::uint64_t count() const { return written + static_cast<std::uint64_t>(pptr() - pbase()); }
+    bool close()
+    {
+        const bool flushed = sync() == 0;
+        const int closed = ::close(fd);
+        fd = -1;
+        return flushed && closed == 0;
+    }
 
 protected:
     int_type overflow(int_type c) override
     {
-        if (traits_type::eq_int_type(c, traits_type::eof()))
-            return traits_type::not_eof(c);
-        if (traits_type::eq_int_type(file->sputc(traits_type::to_char_type(c)), traits_type::eof()))
+        if (sync() != 0)
             return traits_type::eof();
-        ++counted;
-        return c;
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
     }
     std::streamsize xsputn(const char* bytes, std::streamsize n) override
     {
-        std::streamsize done = file->sputn(bytes, n);
-        counted += static_cast<std::uint64_t>(done);
-        return done;
+        if (n > epptr() - pptr()) {
+            if (sync() != 0)
+                return 0;
+            // The record layer hands over large blocks: they go out as they are.
+            if (n >= epptr() - pptr())
+                return writeAll(bytes, n) ? n : 0;
+        }
+        std::memcpy(pptr(), bytes, static_cast<std::size_t>(n));
+        pbump(static_cast<int>(n));
+        return n;
     }
-    int sync() override { return file->pubsync(); }
+    int sync() override
+    {
+        const bool done = writeAll(pbase(), pptr() - pbase());
+        setp(buffer, buffer + sizeof buffer);
+        return done ? 0 : -1;
+    }
 
 private:
-    std::streambuf* file;
-    std::uint64_t counted = 0;
+    bool writeAll(const char* bytes, std::streamsize n)
+    {
+        while (n > 0) {
+            const ssize_t done = ::write(fd, bytes, static_cast<std::size_t>(n));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                return false;
+            bytes += done;
+            n -= done;
+            written += static_cast<std::uint64_t>(done);
+        }
+        return true;
+    }
+
+    int fd = -1;
+    std::uint64_t written = 0;
+    char buffer[8192];
+};
+
+// A stream as descriptor `fd` should be sent it: through the terminal mask
+// when it is a terminal; into a file or a pipe every byte is the data, and
+// goes out as it is at no cost.
+class ShownStream {
+public:
+    ShownStream(std::ostream& plain, int fd) : plain(plain)
+    {
+        if (fd < 0 || !::isatty(fd))
+            return;
+        mask.emplace(plain.rdbuf());
+        masked.emplace(&*mask);
+        masked->flags(plain.flags());
+        masked->tie(plain.tie());
+        masked->setstate(plain.rdstate());
+    }
+    ShownStream(const ShownStream&) = delete;
+    ShownStream& operator=(const ShownStream&) = delete;
+
+    std::ostream& stream() { return masked ? *masked : plain; }
+
+    // Everything written so far goes on, the start of a character cut off
+    // at the end shown too; a failure is left in stream()'s state.
+    void finish()
+    {
+        if (!masked) {
+            plain.flush();
+            return;
+        }
+        masked->flush();
+        if (!mask->finish())
+            masked->setstate(std::ios::badbit);
+        plain.flush();
+        if (plain.fail())
+            masked->setstate(std::ios::badbit);
+    }
+
+private:
+    std::ostream& plain;
+    std::optional<TerminalBuffer> mask;
+    std::optional<std::ostream> masked;
 };
 
 void writeIncorrectArguments(const ConsoleProgram& program, std::ostream& err)
@@ -102,10 +211,11 @@ void writeIncorrectArguments(const ConsoleProgram& program, std::ostream& err)
     err << buildBanner(std::string(program.toolName)) << line << program.usage;
 }
 
-int convertChecked(const ConsoleProgram& program, const CommandOptions& options, std::ostream& console,
+int convertChecked(const ConsoleProgram& program, const CommandOptions& options, ShownStream& shownConsole,
                    std::ostream& err)
 {
     const ProgramMessages& messages = program.messages;
+    std::ostream& console = shownConsole.stream();
     if (!options.quiet)
         err << buildBanner(std::string(program.toolName)) << '\n';
     if (messages.cellIgnored != 0 && options.cellGiven)
@@ -126,31 +236,27 @@ int convertChecked(const ConsoleProgram& program, const CommandOptions& options,
     // Standard output takes the parse failure line even when an output file
     // is named, so it is refused whenever it is the input; it is named the
     // way a user would name it as an output path.
-    if (descriptorWritesInto(options.inputPath, STDOUT_FILENO))
+    if (writesInto(readDescriptor(STDOUT_FILENO), options.inputPath))
         return refuseOutput("/dev/stdout");
-    std::ofstream file;
-    if (toFile) {
-        file.open(options.outputPath, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (!file.is_open())
-            return refuseOutput(options.outputPath);
-    }
-    CountingBuffer counted(file.rdbuf());
-    std::ostream countedFile(&counted);
-    std::ostream& output = toFile ? countedFile : console;
+    OutputFile file;
+    if (toFile && !file.open(options.outputPath))
+        return refuseOutput(options.outputPath);
+    std::ostream fileStream(&file);
+    // `/dev/stdout` or `/dev/tty` named as the output is a terminal too.
+    ShownStream shownFile(fileStream, file.descriptor());
+    std::ostream& output = toFile ? shownFile.stream() : console;
     bool matched = program.convert(options, output, console);
-    console.flush();
-    output.flush();
+    shownConsole.finish();
+    shownFile.finish();
     // A full disk, a size limit or a closed pipe must not pass for a finished run.
     if (output.fail())
         throw "output write error";
-    if (toFile && program.finishOutput)
-        program.finishOutput(options.outputPath, output, counted.count());
-    if (toFile) {
-        output.flush();
-        file.close();
-        if (output.fail() || file.fail())
-            throw "output write error";
+    if (toFile && program.finishOutput) {
+        program.finishOutput(output, file.count());
+        shownFile.finish();
     }
+    if (toFile && (output.fail() || !file.close()))
+        throw "output write error";
     return matched ? exitSuccess : exitFailure;
 }
 
@@ -176,29 +282,9 @@ bool openClosedStandardDescriptors(bool& outputClosed)
     return true;
 }
 
-} // namespace
-
-int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
-                      std::ostream& err)
+int runParsed(const ConsoleProgram& program, bool parsed, const CommandOptions& options, ShownStream& console,
+              std::ostream& err)
 {
-    // The parse writes nothing; what it took from the words is checked with
-    // them before a byte reaches standard error.
-    CommandOptions options;
-    const bool parsed = parseCommandLine(options, argc, argv);
-    if (errorOutputDestroysAFile(argc, argv, options))
-        return exitFailure;
-    bool outputClosed = false;
-    if (!openClosedStandardDescriptors(outputClosed)) {
-        err << errorLine(program.messages.unknownException, "Unknown exception. No information available.");
-        return exitFailure;
-    }
-    // Past a file-size limit a write must fail and be reported, not end the
-    // process by a signal.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // What goes to a closed standard output is lost: a conversion into it
-    // stays a failed one.
-    if (outputClosed)
-        console.setstate(std::ios::badbit);
     if (!parsed) {
         writeIncorrectArguments(program, err);
         return exitUsage;
@@ -212,18 +298,41 @@ int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const
             << program.usage;
         return exitUsage;
     }
-    // On a terminal a layout's control bytes would steer it; into a file or a
-    // pipe every byte is the data, and goes out as it is at no cost.
-    std::optional<TerminalBuffer> terminalBuffer;
-    std::optional<std::ostream> terminal;
-    if (::isatty(STDOUT_FILENO)) {
-        terminalBuffer.emplace(console.rdbuf());
-        terminal.emplace(&*terminalBuffer);
+    return runReportingExceptions(err, program.messages.allocationFailed, program.messages.unknownException,
+                                  [&] { return convertChecked(program, options, console, err); });
+}
+
+} // namespace
+
+int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
+                      std::ostream& err)
+{
+    // The parse writes nothing; what it took from the words is checked with
+    // them before a byte reaches standard error.
+    CommandOptions options;
+    const bool parsed = parseCommandLine(options, argc, argv);
+    const DescriptorState errorOutput = readDescriptor(STDERR_FILENO);
+    if (writesIntoANamedFile(errorOutput, argc, argv, options) || writesOverExistingBytes(errorOutput, STDERR_FILENO))
+        return exitFailure;
+    bool outputClosed = false;
+    if (!openClosedStandardDescriptors(outputClosed)) {
+        err << errorLine(program.messages.unknownException, "Unknown exception. No information available.");
+        return exitFailure;
     }
-    std::ostream& shown = terminal ? *terminal : console;
-    int status = runReportingExceptions(err, program.messages.allocationFailed, program.messages.unknownException,
-                                        [&] { return convertChecked(program, options, shown, err); });
-    shown.flush();
+    // Past a file-size limit a write must fail and be reported, not end the
+    // process by a signal.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // What goes to a closed standard output is lost: a conversion into it
+    // stays a failed one.
+    if (outputClosed)
+        console.setstate(std::ios::badbit);
+    // A layout's bytes on the console and a path's in a line on standard
+    // error would steer a terminal alike.
+    ShownStream shownConsole(console, STDOUT_FILENO);
+    ShownStream shownError(err, STDERR_FILENO);
+    const int status = runParsed(program, parsed, options, shownConsole, shownError.stream());
+    shownConsole.finish();
+    shownError.finish();
     return status;
 }
 

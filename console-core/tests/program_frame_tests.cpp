@@ -5,6 +5,7 @@
 #include "stream_builder.hpp"
 
 #include "pelk/console_frame.hpp"
+#include "pelk/terminal_output.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -252,8 +255,8 @@ TEST_P(ProgramFrame, AWordAfterTheOutputPathIsAnIncorrectCommandLine)
 // goes on.
 TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsTheyAre)
 {
-    auto runWith = [&](const std::string& redirection, std::vector<std::string> args) {
-        args.insert(args.begin(), {"-c", "exec \"$0\" \"$@\" " + redirection, GetParam().path});
+    auto runWith = [&](const std::string& setup, const std::string& redirection, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-c", setup + "exec \"$0\" \"$@\" " + redirection, GetParam().path});
         return runProgram("/bin/sh", args);
     };
     // Its last record spoiled, the input fails to parse once the output is
@@ -279,6 +282,7 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
     const std::string onInput = Pelk::testing::shellQuote(spoiled);
     const std::string other = path("other");
     const std::string otherError = path("other_error");
+    const std::string log = Pelk::testing::shellQuote(otherError);
     const std::vector<std::string> intoFile{spoiled, output}, intoConsole{spoiled};
     const std::vector<std::string> surplus{spoiled, output, "extra"}, helpAlone{"-h"}, helpNamingInput{"-h", spoiled};
     struct Row {
@@ -288,6 +292,7 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
         std::string out; // captured, or in `other`
         std::string err; // captured, or in `otherError`
         bool outputWritten;
+        std::string setup = ""; // shell commands before the run
     };
     const Row rows[] = {
         {"<&-", intoFile, 1, open.out, banner, true},
@@ -318,6 +323,13 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
         {"2<" + onInput, intoFile, 1, open.out, "", true},
         {"1<" + onInput, intoFile, 1, "", banner, true},
         {"1<" + onInput, intoConsole, 1, "", banner + unknown, false},
+        // A log other jobs write into too: appended to, or truncated by `2>`
+        // and written into through another descriptor since, it takes the
+        // lines where they fall. Open for reading and writing at its start,
+        // it would have its head overwritten.
+        {"2>>" + log, intoFile, 1, open.out, "earlier\n" + banner, true, "echo earlier >" + log + "; "},
+        {"", intoFile, 1, open.out, banner, true, "exec 2>" + log + " 3>" + log + "; echo earlier >&3; "},
+        {"2<>" + log, intoFile, 1, "", "earlier\n", false, "echo earlier >" + log + "; "},
     };
     for (const Row& row : rows) {
         if (GetParam().outputRequired && row.args == intoConsole)
@@ -327,8 +339,8 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
         fs::remove(output);
         fs::remove(other);
         fs::remove(otherError);
-        auto run = runWith(row.redirection, row.args);
-        std::string what = row.redirection;
+        auto run = runWith(row.setup, row.redirection, row.args);
+        std::string what = row.setup + row.redirection;
         for (const std::string& arg : row.args)
             what += " " + arg;
         EXPECT_EQ(run.status, row.status) << what;
@@ -342,9 +354,12 @@ TEST_P(ProgramFrame, StandardDescriptorsClosedOrOnAFileLeaveInputAndOutputAsThey
     }
 }
 
-// Runs `program` with standard output on a pseudo-terminal or into a pipe,
-// and collects what arrives there and on standard error.
-ProgramRun runWithOutputOn(bool terminal, const std::string& program, const std::vector<std::string>& args)
+// Runs `program` with descriptor `fd`, standard output or standard error,
+// on a pseudo-terminal or into a pipe, and the other into a file. With
+// `readOnly` above 0 the terminal goes away after that many bytes; a run
+// that still goes on 30 s later is killed.
+ProgramRun runWithDescriptorOn(bool terminal, int fd, const std::string& program, const std::vector<std::string>& args,
+                               std::size_t readOnly = 0)
 {
     int reader = -1;
     int writer = -1;
@@ -361,8 +376,8 @@ ProgramRun runWithOutputOn(bool terminal, const std::string& program, const std:
         reader = ends[0];
         writer = ends[1];
     }
-    TemporaryFile errFile("run_err");
-    const int err = ::open(errFile.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    TemporaryFile otherFile("run_other");
+    const int other = ::open(otherFile.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int null = ::open("/dev/null", O_RDONLY);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args)
@@ -371,44 +386,61 @@ ProgramRun runWithOutputOn(bool terminal, const std::string& program, const std:
     const pid_t child = ::fork();
     if (child == 0) {
         ::dup2(null, STDIN_FILENO);
-        ::dup2(writer, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        for (int fd : {reader, writer, err, null})
-            ::close(fd);
+        ::dup2(fd == STDOUT_FILENO ? writer : other, STDOUT_FILENO);
+        ::dup2(fd == STDERR_FILENO ? writer : other, STDERR_FILENO);
+        for (int open : {reader, writer, other, null})
+            ::close(open);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     ::close(writer);
-    ::close(err);
+    ::close(other);
     ::close(null);
-    ProgramRun run;
+    std::string shown;
     char chunk[4096];
     // A terminal whose last writer has gone reads as an error, a pipe as its end.
-    for (ssize_t n; (n = ::read(reader, chunk, sizeof chunk)) != 0;) {
+    for (ssize_t n; (readOnly == 0 || shown.size() < readOnly) && (n = ::read(reader, chunk, sizeof chunk)) != 0;) {
         if (n < 0 && errno != EINTR)
             break;
         if (n > 0)
-            run.out.append(chunk, static_cast<std::size_t>(n));
+            shown.append(chunk, static_cast<std::size_t>(n));
     }
     ::close(reader);
+    ProgramRun run;
     int raw = 0;
-    if (child > 0 && ::waitpid(child, &raw, 0) == child)
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    run.err = readWholeFile(errFile.path());
+    for (int waited = 0; child > 0 && waited < 3000; ++waited) {
+        if (::waitpid(child, &raw, WNOHANG) == child) {
+            run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            break;
+        }
+        ::usleep(10000);
+    }
+    if (run.status == -1 && child > 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &raw, 0);
+    }
+    (fd == STDOUT_FILENO ? run.out : run.err) = shown;
+    (fd == STDOUT_FILENO ? run.err : run.out) = readWholeFile(otherFile.path());
     return run;
 }
 
-// A layout's names may hold bytes that retitle a terminal, colour it or
-// switch its character set: on a terminal each shows as '?'. Into a pipe
-// they are the data and go out as they are.
-TEST(TerminalOutput, ControlBytesOfALayoutReachATerminalAsQuestionMarks)
+// What a terminal should be sent of `bytes`, the mask fed one byte at a time.
+std::string maskedForTerminal(const std::string& bytes)
 {
-    const std::string name = "T\x1b]0;X\x07\x1b[31m\x01\x1f\x7f\x1b(0\t\r~\x80\xc3\xa9";
-    // Split where "??(" would read as a trigraph.
-    const std::string shown = "T?]0;X??[31m????" "(0\t\r~\x80\xc3\xa9";
-    Pelk::testing::StreamBuilder library;
-    library.libraryStart(name).bgnstr(name).rectangle(1, 0, 0, 2, 2).sref("U" + name, {3, 4}).endstr().endlib();
-    TemporaryFile input("control.gds", library);
+    std::stringbuf shown;
+    Pelk::core::TerminalBuffer mask(&shown);
+    for (char c : bytes)
+        mask.sputc(c);
+    mask.finish();
+    return shown.str();
+}
+
+// A layout's names may hold bytes that retitle a terminal, colour it,
+// switch its character set or overprint a line: on a terminal each shows as
+// '?', whether the output goes to the console or to `/dev/stdout` named as
+// the output. Into a pipe they are the data and go out as they are.
+TEST(TerminalOutput, BytesOfALayoutThatSteerATerminalReachItAsQuestionMarks)
+{
     const std::string dates = "2010/4/17 9:05:03, 2010/4/17 9:05:03";
     auto text = [&](const std::string& n) {
         return "VERSION 600\nLIBRARY [" + dates + "] " + n + "\nUNITS 0.001 1e-009\n\nSTRUCT [" + dates + "]  " + n
@@ -424,17 +456,101 @@ TEST(TerminalOutput, ControlBytesOfALayoutReachATerminalAsQuestionMarks)
              + "\n" + n + std::string(26 - n.size(), ' ') + "     1        1        1         1        0         0"
              + "\n\nEnd of report\n";
     };
-    for (bool terminal : {true, false}) {
-        const std::string& written = terminal ? shown : name;
-        const std::string where = terminal ? "on a terminal" : "into a pipe";
-        auto brenmo = runWithOutputOn(terminal, BRENMO_PATH, {"-q", input.path()});
-        EXPECT_EQ(brenmo.status, 0) << where;
-        EXPECT_EQ(brenmo.out, text(written)) << where;
-        EXPECT_EQ(brenmo.err, "") << where;
-        auto dressil = runWithOutputOn(terminal, DRESSIL_PATH, {"-q", input.path()});
-        EXPECT_EQ(dressil.status, 0) << where;
-        EXPECT_EQ(dressil.out, report(written)) << where;
-        EXPECT_EQ(dressil.err, "") << where;
+    struct Row {
+        std::string name;
+        std::string shown;
+    };
+    const Row rows[] = {
+        // Split where "??(" would read as a trigraph.
+        {"T\x1b]0;X\x07\x1b[31m\x01\x1f\x7f\x1b(0\t~", "T?]0;X??[31m????" "(0\t~"},
+        {"U\xc2\x9b" "2J", "U??2J"},
+        {"V\x9b" "2J", "V?2J"},
+        {"CR\rEVIL", "CR?EVIL"},
+        {"OK\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "OK\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"},
+        // Overlong, a surrogate, past U+10FFFF, a lead cut short by ASCII.
+        {"W\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80\xe2\x82Z", "W???????????Z"},
+    };
+    for (const Row& row : rows) {
+        Pelk::testing::StreamBuilder library;
+        library.libraryStart(row.name).bgnstr(row.name).rectangle(1, 0, 0, 2, 2).sref("U" + row.name, {3, 4}).endstr().endlib();
+        TemporaryFile input("control.gds", library);
+        for (bool terminal : {true, false}) {
+            const std::string& written = terminal ? row.shown : row.name;
+            const std::string where = (terminal ? "on a terminal: " : "into a pipe: ") + row.shown;
+            for (auto output : {std::vector<std::string>{}, {"/dev/stdout"}}) {
+                std::vector<std::string> args{"-q", input.path()};
+                args.insert(args.end(), output.begin(), output.end());
+                auto brenmo = runWithDescriptorOn(terminal, STDOUT_FILENO, BRENMO_PATH, args);
+                EXPECT_EQ(brenmo.status, 0) << where;
+                EXPECT_EQ(brenmo.out, text(written)) << where;
+                EXPECT_EQ(brenmo.err, "") << where;
+                auto dressil = runWithDescriptorOn(terminal, STDOUT_FILENO, DRESSIL_PATH, args);
+                EXPECT_EQ(dressil.status, 0) << where;
+                EXPECT_EQ(dressil.out, report(written)) << where;
+                EXPECT_EQ(dressil.err, "") << where;
+            }
+        }
+    }
+}
+
+// calvio's stream is all control bytes to a terminal; a text longer than
+// any buffer on the way arrives whole, under the mask; and a terminal that
+// goes away mid-write ends the run as a failure.
+TEST(TerminalOutput, WholeOutputsReachATerminalUnderTheMask)
+{
+    const std::string real = std::string(PELK_FIXTURES_DIR) + "/ihp_sg13g2_stdcell.gds";
+    TemporaryFile text("real.txt");
+    ASSERT_EQ(runProgram(BRENMO_PATH, {"-q", real, text.path()}).status, 0);
+    const std::string unknown = "\nERROR[20008] \tUnknown exception. No information available.\n";
+    struct Row {
+        const char* program;
+        std::vector<std::string> args;
+        std::size_t readOnly;
+        int status;
+        std::string err;
+    };
+    const Row rows[] = {
+        {CALVIO_PATH, {"-q", text.path(), "/dev/stdout"}, 0, 0, ""},
+        {BRENMO_PATH, {"-q", real}, 0, 0, ""},
+        {BRENMO_PATH, {"-q", real, "/dev/stdout"}, 0, 0, ""},
+        {BRENMO_PATH, {"-q", real}, 4096, 1, unknown},
+    };
+    for (const Row& row : rows) {
+        const std::string what = row.args.back() + (row.readOnly ? " cut off" : "");
+        auto piped = runWithDescriptorOn(false, STDOUT_FILENO, row.program, row.args);
+        ASSERT_EQ(piped.status, 0) << what;
+        ASSERT_GT(piped.out.size(), 400'000u) << what;
+        auto shown = runWithDescriptorOn(true, STDOUT_FILENO, row.program, row.args, row.readOnly);
+        EXPECT_EQ(shown.status, row.status) << what;
+        EXPECT_EQ(shown.err, row.err) << what;
+        if (row.readOnly == 0) {
+            EXPECT_EQ(shown.out, maskedForTerminal(piped.out)) << what;
+        }
+    }
+}
+
+// A path's bytes reach a terminal in a line on standard error as a
+// layout's reach it on the console; into a pipe the line holds them as they are.
+TEST_P(ProgramFrame, PathsInLinesOnATerminalShowWhatWouldSteerItAsQuestionMarks)
+{
+    const std::string named = "\x1b]0;PWNED\x07\x1b[31m\xc2\x9b\r\xc3\xa9";
+    const std::string shown = "?]0;PWNED??[31m???\xc3\xa9";
+    struct Row {
+        std::vector<std::string> args;
+        std::string err; // on a terminal
+        std::string piped;
+    };
+    const Row rows[] = {
+        {{"-q", path("in" + named), path("out")}, cannotOpen(path("in" + shown)), cannotOpen(path("in" + named))},
+        {{"-q", input, path(named + "/out")}, cannotCreate(path(shown + "/out")), cannotCreate(path(named + "/out"))},
+    };
+    for (const Row& row : rows) {
+        for (bool terminal : {true, false}) {
+            auto run = runWithDescriptorOn(terminal, STDERR_FILENO, GetParam().path, row.args);
+            EXPECT_EQ(run.status, 1) << terminal;
+            EXPECT_EQ(run.out, "") << terminal;
+            EXPECT_EQ(run.err, terminal ? row.err : row.piped);
+        }
     }
 }
 

@@ -39,15 +39,17 @@ struct ConsoleProgram {
     bool (*convert)(const CommandOptions& options, std::ostream& output, std::ostream& console);
     // Runs on the output file after a conversion that threw nothing, before
     // it is closed; `written` is how many bytes the conversion wrote to it.
-    void (*finishOutput)(const std::string& outputPath, std::ostream& output, std::uint64_t written) = nullptr;
+    void (*finishOutput)(std::ostream& output, std::uint64_t written) = nullptr;
 };
 
 // The whole program: returns the exit status. `console` and `errorOutput`
 // stand for descriptors 1 and 2, which are opened on /dev/null first when
-// they are closed. While descriptor 1 is a terminal, what reaches `console`
-// has its control bytes shown as '?' (terminal_output.hpp). Nothing at all
-// is written when descriptor 2 would write into a file the command line
-// names or over a file's existing bytes: the run fails at once.
+// they are closed. What reaches a descriptor that is a terminal, standard
+// output, standard error or the output file, has the bytes that would
+// steer it shown as '?' (terminal_output.hpp). Nothing at all is written
+// when descriptor 2 would write into a file the command line names, or over
+// a file's existing bytes from a descriptor open for reading and writing:
+// the run fails at once.
 int runConsoleProgram(const ConsoleProgram& program, int argc, const char* const* argv, std::ostream& console,
                       std::ostream& errorOutput);
 

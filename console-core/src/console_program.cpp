@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -96,7 +97,7 @@ public:
     bool open(const std::string& path)
     {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        setp(buffer, buffer + sizeof buffer);
+        setp(buffer, buffer + sizeof buffer - 1);
         return fd >= 0;
     }
     int descriptor() const { return fd; }
@@ -120,23 +121,24 @@ protected:
         }
         return traits_type::not_eof(c);
     }
+    // A block of 1 KB or more goes out at once, after what was gathered, as
+    // the standard file buffer sends it: where the console shares the file
+    // or the pipe, its lines fall between the same bytes as they always did.
     std::streamsize xsputn(const char* bytes, std::streamsize n) override
     {
-        if (n > epptr() - pptr()) {
-            if (sync() != 0)
-                return 0;
-            // The record layer hands over large blocks: they go out as they are.
-            if (n >= epptr() - pptr())
-                return writeAll(bytes, n) ? n : 0;
+        if (n < std::min<std::streamsize>(1024, epptr() - pptr())) {
+            std::memcpy(pptr(), bytes, static_cast<std::size_t>(n));
+            pbump(static_cast<int>(n));
+            return n;
         }
-        std::memcpy(pptr(), bytes, static_cast<std::size_t>(n));
-        pbump(static_cast<int>(n));
-        return n;
+        if (sync() != 0)
+            return 0;
+        return writeAll(bytes, n) ? n : 0;
     }
     int sync() override
     {
         const bool done = writeAll(pbase(), pptr() - pbase());
-        setp(buffer, buffer + sizeof buffer);
+        setp(buffer, buffer + sizeof buffer - 1);
         return done ? 0 : -1;
     }
 
@@ -158,6 +160,7 @@ private:
 
     int fd = -1;
     std::uint64_t written = 0;
+    // The standard file buffer's size, less the byte it keeps for overflow.
     char buffer[8192];
 };
 

@@ -90,16 +90,25 @@ QString reasonOf(const EntryOutcome& outcome)
     return QLatin1Char('(') + detail + QLatin1Char(')');
 }
 
-// Text as the box shows it: each control character, which would break the
-// line or move its text, as '?'; a TAB stays where `keepTabs` says, as in
-// the tools' own lines, which set their wording apart with one. `marked`
-// tells whether one was.
+// Whether the character would break the box's line or move its text: a
+// control character, a line or paragraph separator, or a mark, embedding,
+// override or isolate of the text's direction, which can reverse what
+// follows it, the reason too.
+bool movesText(char16_t unit)
+{
+    return unit < 0x20 || unit == 0x7F || unit == 0x200E || unit == 0x200F || unit == 0x2028 || unit == 0x2029
+           || (unit >= 0x202A && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069);
+}
+
+// Text as the box shows it: each character that moves text as '?'; a TAB
+// stays where `keepTabs` says, as in the tools' own lines, which set their
+// wording apart with one. `marked` tells whether one was.
 QString markedText(const QString& text, bool keepTabs, bool& marked)
 {
     QString shown = text;
     for (QChar& c : shown) {
         const char16_t unit = c.unicode();
-        if ((unit < 0x20 && !(keepTabs && unit == '\t')) || unit == 0x7F || unit == 0x2028 || unit == 0x2029) {
+        if (movesText(unit) && !(keepTabs && unit == '\t')) {
             c = QLatin1Char('?');
             marked = true;
         }

@@ -75,9 +75,9 @@ struct RunReport {
 using FitToLine = std::function<QString(const QString&)>;
 
 // An entry whose line does not fit takes two: its path, then why, each
-// shortened to one line. Control characters in a path show as '?', also
-// where a tool's line repeats it (a TAB there stays). The details then hold
-// every path as it is.
+// shortened to one line. Control characters and the marks and overrides of
+// text direction in a path show as '?', also where a tool's line repeats it
+// (a TAB there stays). The details then hold every path as it is.
 RunReport RunReportText(const RunOutcomes& outcomes, const FitToLine& fitToLine);
 
 // The files a run must not overwrite: the entries of the list as the run

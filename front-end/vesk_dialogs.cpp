@@ -31,12 +31,17 @@ QLabel* reportLabelOf(const QMessageBox& box)
     return box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
 }
 
-// What the label keeps to itself of its width: margins, frame and indent.
+// What the label keeps to itself of its width: its contents margins, which
+// hold its frame and a style sheet's border and padding, its margin and its
+// indent. A label with a frame and no indent set measures its text with the
+// width of an 'x' for one.
 int textInsetOf(const QLabel& label)
 {
     const QMargins margins = label.contentsMargins();
-    return margins.left() + margins.right() + 2 * label.frameWidth() + 2 * label.margin()
-           + std::max(label.indent(), 0);
+    int indent = label.indent();
+    if (indent < 0 && label.frameWidth() > 0)
+        indent = QFontMetrics(label.font()).horizontalAdvance(QLatin1Char('x')) - 2 * label.margin();
+    return margins.left() + margins.right() + 2 * label.margin() + std::max(indent, 0);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ QString formatInt(const char* format, long long value)
     return QString::asprintf(format, value);
 }
 
-// Input by which a button, radio button or edit field changes its own value.
+// Input by which a check box, radio button or edit field changes its own value.
 bool changesAnOption(QEvent::Type type)
 {
     switch (type) {
@@ -246,8 +246,10 @@ void TVeskForm::buildLeftPanel()
     connect(AddDirectoriesBtn, &QPushButton::clicked, this, &TVeskForm::AddDirectoriesBtnClick);
     connect(RemoveBtn, &QPushButton::clicked, this, &TVeskForm::RemoveBtnClick);
 
-    outputOptionControls_ = {SourceBtn, DirChoiceBtn, DirNameEdit, GdsExtEdit, AscExtEdit};
-    for (QObject* control : outputOptionControls_)
+    // A toggle of the box that slipped in before the timer disables it
+    // would silently change the next scan.
+    optionControls_ = {IncSubDirBox, SourceBtn, DirChoiceBtn, DirNameEdit, GdsExtEdit, AscExtEdit};
+    for (QObject* control : optionControls_)
         control->installEventFilter(this);
 }
 
@@ -480,7 +482,7 @@ bool TVeskForm::eventFilter(QObject* watched, QEvent* event)
         FileListBoxKeyDown(static_cast<QKeyEvent*>(event)->key());
     // The option controls change themselves on input, before any handler of
     // ours could refuse it: during a run or a scan their input is dropped here.
-    if (busy() && changesAnOption(event->type()) && outputOptionControls_.contains(watched))
+    if (busy() && changesAnOption(event->type()) && optionControls_.contains(watched))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -123,7 +123,7 @@ private:
     bool scanning_ = false;
     // The window closed during the scan: it stops at its next pump.
     bool scanEnded_ = false;
-    // The controls of the run's options, whose input is refused while a run
-    // or a folder scan is on.
-    QList<QObject*> outputOptionControls_;
+    // The controls of the scan's and the run's options, whose input is
+    // refused while a run or a folder scan is on.
+    QList<QObject*> optionControls_;
 };

@@ -191,6 +191,27 @@ private slots:
                    + " (its output would replace the output of /d/x\ny.gds)\n\nAborted:\n" + fed
                    + " (stopped part-way, its output is incomplete: " + fedOutput + ")";
 
+        QString directions;
+        for (const char16_t unit : {0x200E, 0x200F, 0x202A, 0x202B, 0x202C, 0x202D, 0x202E, 0x2066, 0x2067, 0x2068, 0x2069})
+            directions += QChar(unit);
+        const QString reversing = "/d/cell" + QString(QChar(0x202E)) + "A_sdg.gds";
+        // Their neighbours stay as they are.
+        const QString neighbours = "/d/" + QString(QChar(0x200D)) + QChar(0x2010) + QChar(0x202F) + QChar(0x2065)
+                                   + QChar(0x206A) + ".gds";
+        QTest::newRow("marks and overrides of direction in paths and tools' lines show as '?', the details keep them")
+            << RunOutcomes{3,
+                           {{E::Failed, "/d/" + directions + ".asc",
+                             "ERROR[30005] \tCannot open input file: /d/" + directions + ".asc"},
+                            {E::Skipped, reversing, "neither a stream file nor a text form"},
+                            {E::Skipped, neighbours, "neither a stream file nor a text form"}},
+                           0}
+            << "0 of 3 files were converted.\n\nFailed:\n/d/???????????.asc (ERROR[30005] \tCannot open input file: "
+               "/d/???????????.asc)\n\nSkipped:\n/d/cell?A_sdg.gds (neither a stream file nor a text form)\n"
+                   + neighbours + " (neither a stream file nor a text form)"
+            << "Failed:\n/d/" + directions + ".asc (ERROR[30005] \tCannot open input file: /d/" + directions
+                   + ".asc)\n\nSkipped:\n" + reversing + " (neither a stream file nor a text form)\n" + neighbours
+                   + " (neither a stream file nor a text form)";
+
         // Ten entries fit the message; an eleventh sends the whole list to the details.
         RunOutcomes ten{150, {}, 0}, twelve{150, {}, 0};
         QString failedLines;
@@ -225,16 +246,17 @@ private slots:
     {
         QTest::addColumn<RunOutcomes>("outcomes");
         QTest::addColumn<int>("labelPointSize");  // 0: the label's font is the box's
+        QTest::addColumn<QString>("styleSheet");  // the application's
         RunOutcomes many{150, {}, 0};
         for (int i = 0; i < 150; ++i)
             many.notConverted.push_back({EntryOutcome::Failed, QString("/data/layouts/block_%1.gds").arg(i),
                                          "ERROR[20011] \tParsing failed at position 66"});
-        QTest::newRow("150 entries") << many << 0;
+        QTest::newRow("150 entries") << many << 0 << "";
         RunOutcomes fed{10, {}, 0};
         for (int i = 0; i < 10; ++i)
             fed.notConverted.push_back({EntryOutcome::Skipped, QString("/data/%1").arg(i) + QString(200, '\n') + ".gds",
                                         "neither a stream file nor a text form"});
-        QTest::newRow("ten names of 200 line feeds") << fed << 0;
+        QTest::newRow("ten names of 200 line feeds") << fed << 0 << "";
         // Paths of 4,049 bytes, one with blanks the box could wrap at; where
         // the folder names break the line decides whether a line too wide wraps.
         for (const int folderName : {1, 4, 7, 10, 13, 21}) {
@@ -245,9 +267,14 @@ private slots:
                 {EntryOutcome::Failed, deep + "/a.gds", "ERROR[20005] \tCannot open input file: " + deep + "/a.gds"},
                 {EntryOutcome::Refused, deep + "/b c d e f g.gds", deep + "/a.gds", true},
                 {EntryOutcome::Aborted, deep + "/c.gds", deep + "/c.gdsasc"}};
-            QTest::addRow("three paths of 4,049 bytes, folder names of %d", folderName) << longPaths << 0;
-            if (folderName == 13)
-                QTest::addRow("three paths of 4,049 bytes, a label font apart from the box's") << longPaths << 14;
+            QTest::addRow("three paths of 4,049 bytes, folder names of %d", folderName) << longPaths << 0 << "";
+            if (folderName == 13) {
+                QTest::addRow("three paths of 4,049 bytes, a label font apart from the box's") << longPaths << 14 << "";
+                QTest::addRow("three paths of 4,049 bytes, labels padded by a style sheet")
+                    << longPaths << 0 << "QLabel { padding: 12px; }";
+                QTest::addRow("three paths of 4,049 bytes, labels framed by a style sheet")
+                    << longPaths << 0 << "QLabel { border: 1px solid black; }";
+            }
         }
     }
 
@@ -256,8 +283,11 @@ private slots:
     {
         QFETCH(RunOutcomes, outcomes);
         QFETCH(int, labelPointSize);
+        QFETCH(QString, styleSheet);
         const QFont labelFont = QApplication::font("QLabel");
         const auto restoreFont = qScopeGuard([&] { QApplication::setFont(labelFont, "QLabel"); });
+        qApp->setStyleSheet(styleSheet);
+        const auto restoreStyle = qScopeGuard([] { qApp->setStyleSheet(QString()); });
         if (labelPointSize > 0) {
             QFont larger = labelFont;
             larger.setPointSize(labelPointSize);
@@ -364,8 +394,9 @@ private slots:
         QCOMPARE(wrong, QStringList());
     }
 
-    // Each row's first entry is converted; its output must come out as its
-    // own child wrote it, and the report name whoever was refused for it.
+    // Each row's first entry is converted, or fails after writing its
+    // output; that output must come out as its own child wrote it, and the
+    // report name whoever was refused for it.
     void anOutputOfTheRunIsNeverReplaced_data()
     {
         QTest::addColumn<QStringList>("streams");  // stream files to lay out
@@ -390,6 +421,11 @@ private slots:
             << QStringList{"d/a.gds", "d/b.gds"} << QStringList{"d/b.gdsasc>a.gdsasc"} << QStringList{"d/a.gds", "d/b.gds"}
             << "" << "d/a.gdsasc"
             << "1 of 2 files were converted.\n\nRefused:\nd/b.gds (its output would replace the output of d/a.gds)";
+        QTest::newRow("the kept output of an entry that failed")
+            << QStringList{"d/fails.gds", "d/fails.strm"} << QStringList() << QStringList{"d/fails.gds", "d/fails.strm"}
+            << "" << "d/fails.gdsasc"
+            << "0 of 2 files were converted.\n\nFailed:\nd/fails.gds (exit status 1)\n\nRefused:\n"
+               "d/fails.strm (its output would replace the output of d/fails.gds)";
         QTest::newRow("a file that is neither entry nor output is overwritten")
             << QStringList{"d/a.gds", "d/a.gdsasc"} << QStringList() << QStringList{"d/a.gds"} << "" << "d/a.gdsasc"
             << "1 of 1 file was converted.";
@@ -404,7 +440,8 @@ private slots:
         QFETCH(QString, firstOutput);
         QTemporaryDir dir;
         const QString root = dir.path() + "/";
-        writeScript(root + "brenmo", recordingBrenmo);
+        // An input whose name says so fails once its output is written.
+        writeScript(root + "brenmo", recordingBrenmo + "case \"$1\" in *fails*) exit 1 ;; esac\n");
         QDir().mkpath(root + outputFolder);
         for (const QString& name : streams)
             writeFile(root + name, streamContent);

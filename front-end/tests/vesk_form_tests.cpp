@@ -391,6 +391,9 @@ private slots:
         QTest::newRow("Delete key") << FormEdit([](FormWithTools& t) {
             QTest::keyClick(t.form->FileListBox, Qt::Key_Delete);
         });
+        QTest::newRow("Include Subdirectories") << FormEdit([](FormWithTools& t) {
+            QTest::mouseClick(t.form->IncSubDirBox, Qt::LeftButton);
+        });
         QTest::newRow("source directory") << FormEdit([](FormWithTools& t) {
             QTest::mouseClick(t.form->SourceBtn, Qt::LeftButton);
         });
@@ -428,7 +431,8 @@ private slots:
         f.Timer1Timer();
         auto everything = [&] {
             return listEntries(f) + totals(f) + t.dialogs->asked
-                   + QStringList{QString::number(f.SourceBtn->isChecked()), QString::number(f.DirChoiceBtn->isChecked()),
+                   + QStringList{QString::number(f.IncSubDirBox->isChecked()),
+                                 QString::number(f.SourceBtn->isChecked()), QString::number(f.DirChoiceBtn->isChecked()),
                                  QString::number(f.DirNameEdit->isEnabled()), f.DirNameEdit->text(),
                                  f.GdsExtEdit->text(), f.AscExtEdit->text()};
         };
@@ -625,8 +629,11 @@ private slots:
         // Closed during a scan, the window goes at once, the scan ends at the
         // pump that took the close, and the list and the cursor are as they
         // were: a scan that went on would pump again for each subfolder left.
+        // The file at the root, found before the first pump, is not added
+        // either.
         writeFile(t.path("data/a.gds"), "x");
         t.addFiles({t.path("data/a.gds")});
+        writeFile(t.path("scan/r.gds"), "x");
         for (int i = 0; i < 20; ++i)
             writeFile(t.path(QString("scan/%1/s.gds").arg(i)), "x");
         f.show();

@@ -44,7 +44,7 @@ private:
     std::streambuf* target;
     // The bytes of a character begun and not yet ended, and the range its
     // next byte must lie in.
-    std::uint8_t held[3] = {};
+    std::uint8_t held[4] = {};
     int heldCount = 0;
     int missing = 0;
     std::uint8_t nextLow = 0x80;

@@ -6,15 +6,14 @@ namespace Pelk::core {
 
 namespace {
 
-// The ASCII half a load a byte: most of a terminal's text is in it.
+// The ASCII half a load a byte: most of a terminal's text is in it. It is
+// the echo's rule less the CR, which would let what follows hide the line.
 struct ShownAscii {
     char shown[128];
     constexpr ShownAscii() : shown{}
     {
-        for (int byte = 0; byte < 128; ++byte) {
-            const bool control = (byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F;
-            shown[byte] = control ? '?' : static_cast<char>(byte);
-        }
+        for (int byte = 0; byte < 128; ++byte)
+            shown[byte] = byte == '\r' ? '?' : shownInEcho(static_cast<std::uint8_t>(byte));
     }
 };
 constexpr ShownAscii shownAscii;
